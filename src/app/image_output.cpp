@@ -1,0 +1,77 @@
+#include "app/image_output.h"
+
+#include <png.h>
+
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "platform/os/files.h"
+
+namespace vandrel::app {
+
+namespace {
+
+bool endsWith(const std::string& s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+void appendToString(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+  out->append(reinterpret_cast<const char*>(data), length);
+}
+
+bool encodePng(const std::uint32_t* pixels, int width, int height, std::string* out) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  std::vector<png_byte> row(static_cast<std::size_t>(width) * 4);
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    return false;
+  }
+  png_set_write_fn(png, out, appendToString, nullptr);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* src = pixels + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t p = src[x];
+      row[x * 4 + 0] = (p >> 16) & 0xFF;
+      row[x * 4 + 1] = (p >> 8) & 0xFF;
+      row[x * 4 + 2] = p & 0xFF;
+      row[x * 4 + 3] = p >> 24;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+bool isImageOutputPath(const std::string& path) {
+  return endsWith(path, ".png") || endsWith(path, ".raw");
+}
+
+bool writeImage(const std::string& path, const std::uint32_t* pixels, int width, int height,
+                std::string* error) {
+  std::string bytes;
+  if (endsWith(path, ".raw")) {
+    bytes.resize(static_cast<std::size_t>(width) * height * 4);
+    std::memcpy(bytes.data(), pixels, bytes.size());
+  } else if (endsWith(path, ".png")) {
+    if (!encodePng(pixels, width, height, &bytes)) {
+      if (error) *error = "'" + path + "': PNG encoding failed";
+      return false;
+    }
+  } else {
+    if (error) *error = "'" + path + "': the output must end in .png or .raw";
+    return false;
+  }
+  return os::writeFile(path, bytes, error);
+}
+
+}  // namespace vandrel::app

@@ -1,0 +1,75 @@
+#include "app/texture_command.h"
+
+#include <ostream>
+
+#include "app/image_output.h"
+#include "platform/os/files.h"
+#include "texgen/catalogue.h"
+#include "texgen/dispatcher.h"
+#include "texgen/editor_hooks.h"
+#include "texgen/texture_log_file.h"
+#include "texgen/texture_store.h"
+
+namespace vandrel::app {
+
+using namespace vandrel::texgen;
+
+namespace {
+
+int fail(std::ostream& err, const std::string& message) {
+  err << "vandrel: " << message << '\n';
+  return 1;
+}
+
+void reportLogWarnings(const LogReadResult& read, const std::string& input, std::ostream& err) {
+  // The editor shows "неизвестная команда" for each such line and skips it.
+  for (int line : read.unknownLines)
+    err << "vandrel: warning: " << input << ":" << line << ": неизвестная команда\n";
+  if (read.stoppedAtCapacity)
+    err << "vandrel: warning: " << input << ": the log is full at edge " << textureStore.edgeSize
+        << " (" << currentCapacity() - 1 << " operations); the rest is ignored\n";
+}
+
+}  // namespace
+
+int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
+  if (!isImageOutputPath(options.output))
+    return fail(err, "'" + options.output + "': the output must end in .png or .raw");
+  if (options.size != 0 && edgeSizeIndex(options.size) < 0)
+    return fail(err, "--size " + std::to_string(options.size) +
+                         " is not one of 32, 64, 128, 256, 512");
+
+  std::string text, error;
+  if (!os::readFile(options.input, kMaxLogFileBytes, &text, &error)) return fail(err, error);
+
+  fillCatalogue();
+  resetTextureHooks();
+  resetTextureStore();
+  createLayerStack();
+
+  LogReadResult read = readLog(text);
+  if (!read.foundSize)
+    return fail(err, "'" + options.input + "': not a texture log (no \"tsize=\" line)");
+  if (!read.sizeApplied)
+    return fail(err, "'" + options.input + "': tsize=" + std::to_string(read.sizeRead) +
+                         " is not one of 32, 64, 128, 256, 512");
+  reportLogWarnings(read, options.input, err);
+
+  if (options.size != 0 && options.size != textureStore.edgeSize) {
+    const int capacity = maxEntryCount(options.size);
+    if (textureStore.entryCount > capacity) {
+      err << "vandrel: warning: " << options.input << ": only the first " << capacity - 1
+          << " operations fit at edge " << options.size << "; the rest is ignored\n";
+      textureStore.entryCount = capacity;
+    }
+    textureStore.edgeSize = options.size;
+  }
+  replayCurrentSlot();
+
+  const int edge = textureStore.edgeSize;
+  if (!writeImage(options.output, layer(textureStore.entryCount), edge, edge, &error))
+    return fail(err, error);
+  return 0;
+}
+
+}  // namespace vandrel::app

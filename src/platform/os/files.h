@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file reads and writes that report failure to their caller.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vandrel::os {
+
+// Reads at most maxBytes of a file (binary). On failure returns false and sets
+// error to a one-line reason.
+bool readFile(const std::string& path, std::size_t maxBytes, std::string* contents,
+              std::string* error);
+
+// Writes data to a temporary file beside path and renames it over path, so a
+// failed write never leaves a half-written file in place of the old one.
+bool writeFile(const std::string& path, std::string_view data, std::string* error);
+
+}  // namespace vandrel::os

@@ -1,0 +1,210 @@
+#include "texgen/dispatcher.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "texgen/catalogue.h"
+#include "texgen/editor_hooks.h"
+#include "texgen/ops.h"
+#include "texgen/parameter_rows.h"
+#include "texgen/texture_store.h"
+
+namespace vandrel::texgen {
+
+namespace {
+
+// The generators that overwrite every pixel and mixer, which reads other layers,
+// need no copy of the layer below.
+bool needsPreCopy(int code) {
+  switch (code) {
+    case kCells:
+    case kMandelBrot:
+    case kPlasm:
+    case kJulia:
+    case kChessfield:
+    case kMixer:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// Mixer's sources must name layers below the current one.
+void correctMixerSources(int* p, int currentIndex) {
+  ParameterRows& rows = *textureHooks.rows;
+  for (int i = 0; i < 2; ++i) {
+    int source = std::min(std::max(p[i], 1), currentIndex - 1);
+    p[i] = source;
+    rows.setPosition(i + 1, source);
+    rows.showNumber(i + 1, std::to_string(static_cast<unsigned>(source)));
+  }
+}
+
+void runOnLayer(int code, int* p, Pixel* L, Pixel* scratch, int edge, int index) {
+  switch (code) {
+    case kCells: cells(L, edge, p[0], p[1], p[2], p[3]); break;
+    case kStars: stars(L, edge, p[0], p[1]); break;
+    case kMandelBrot: mandelBrot(L, edge, p[0], p[1], p[2], p[3]); break;
+    case kPlasm: plasm(L, edge, p[0], p[1], p[2], p[3]); break;
+    case kJulia: julia(L, edge, p[0], p[1]); break;
+    case kNoise: noise(L, edge, p[0]); break;
+    case kChessfield: chessfield(L, edge, p[0], p[1]); break;
+    case kSindistort: sindistort(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
+    case kRotorzoom: rotorzoom(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
+    case kTwirl: twirl(L, scratch, edge, p[0], p[1], p[2], p[3], p[4]); break;
+    case kLenz: lenz(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
+    case kBlur:
+      for (int pass = 0; pass < p[0]; ++pass) blurPass(L, edge);
+      break;
+    case kMotionBlur:
+      for (int pass = 0; pass < p[0]; ++pass) motionBlurPass(L, edge);
+      break;
+    case kPshift: pshift(L, edge, p[0], p[1], p[2], p[3]); break;
+    case kRadialPshift: radialPshift(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
+    case kRadialBlur:
+      for (int pass = 0; pass < p[0]; ++pass) radialBlurPass(L, scratch, edge, p[1]);
+      break;
+    case kRoll: roll(L, scratch, edge, p[0], p[1], p[2]); break;
+    case kTiling: tiling(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
+    case kMedian: median(L, scratch, edge); break;
+    case kDilate: dilate(L, scratch, edge); break;
+    case kErode: erode(L, scratch, edge); break;
+    case kEdge: edgeDetect(L, scratch, edge); break;
+    case kEmboss: emboss(L, scratch, edge); break;
+    case kSharpen: sharpen(L, scratch, edge); break;
+    case kAddparticle: addparticle(L, edge, p[0], p[1], p[2], p[3], p[4], p[5], p[6]); break;
+    case kMosaic: mosaic(L, scratch, edge, p[0]); break;
+    case kClear: clear(L, edge); break;
+    case kMixer:
+      correctMixerSources(p, index);
+      mixer(L, layer(p[0]), layer(p[1]), edge, p[2], p[3], p[4]);
+      break;
+    case kBorderCrossfade: borderCrossfade(L, edge, p[0], p[1]); break;
+    case kSolidfill: solidfill(L, scratch, edge, p[0], p[1], p[2], p[3], p[4], p[5]); break;
+    case kInvert: invert(L, edge); break;
+    case kScaleColor: scaleColor(L, edge, p[0], p[1], p[2]); break;
+    case kAdjustColor: adjustColor(L, edge, p[0], p[1], p[2]); break;
+    case kBox: box(L, edge, p[0], p[1], p[2], p[3], p[4], p[5], p[6]); break;
+    case kCircle: circle(L, edge, p[0], p[1], p[2], p[3], p[4], p[5]); break;
+    case kCopyBToAlfa: copyBToAlfa(L, edge); break;
+    case kClearRgb: clearRgb(L, edge); break;
+    case kClearAlfa: clearAlfa(L, edge); break;
+    default: break;
+  }
+}
+
+std::string historyLabel(int index, int code, HistoryLabels labels) {
+  std::string name = operationName(code);
+  return labels == HistoryLabels::Numbered ? std::to_string(index) + name : name;
+}
+
+// One entry of a replay: the editor shows what runs, the dispatcher runs it, and
+// the result is carried one layer up for the next entry.
+void replayEntry(int i, HistoryLabels labels) {
+  TextureStore& s = textureStore;
+  s.entryCount = i;
+  const int code = currentSlot().log[i].code();
+  if (textureHooks.selectFunction) textureHooks.selectFunction(code);
+  loadEntryIntoRows(i);
+  runOperation(code);
+  if (textureHooks.redrawPreview) textureHooks.redrawPreview();
+  copyLayer(i, i + 1);
+  if (textureHooks.insertHistoryAtTop)
+    textureHooks.insertHistoryAtTop(historyLabel(i, code, labels).c_str());
+}
+
+void recreateSlotTexture() {
+  TextureStore& s = textureStore;
+  if (textureHooks.recreateSlotTexture) textureHooks.recreateSlotTexture(s.currentSlot, s.edgeSize);
+  currentSlot().renderSize = s.edgeSize;
+}
+
+}  // namespace
+
+void runOperation(int code) {
+  if (!isOperationCode(code)) return;
+  TextureStore& s = textureStore;
+  ParameterRows& rows = *textureHooks.rows;
+  int p[kParamCount] = {};
+  const int n = parameterCount(code);
+  for (int i = 1; i <= n; ++i) {
+    p[i - 1] = rows.position(i);
+    rows.showNumber(i, std::to_string(static_cast<unsigned>(p[i - 1])));
+  }
+  const int index = s.entryCount;
+  if (needsPreCopy(code)) copyLayer(index - 1, index);
+  runOnLayer(code, p, layer(index), s.scratch.get(), s.edgeSize, index);
+}
+
+void loadEntryIntoRows(int entryIndex) {
+  const TextureOp& op = currentSlot().log[entryIndex];
+  ParameterRows& rows = *textureHooks.rows;
+  const int n = parameterCount(op.code());
+  for (int i = 1; i <= n; ++i) {
+    rows.setPosition(i, op.param(i));
+    rows.showNumber(i, std::to_string(static_cast<unsigned>(rows.position(i))));
+  }
+  if (textureHooks.showRows) textureHooks.showRows(op.code());
+}
+
+void replayCurrentSlot(HistoryLabels labels) {
+  TextureStore& s = textureStore;
+  if (textureHooks.clearHistory) textureHooks.clearHistory();
+  // A count that does not fit the layers at this edge is never stored; keep the
+  // replay inside the layer block all the same.
+  const int count = std::min(s.entryCount, currentCapacity());
+  clearLayer(1);
+  clearLayer(0);
+  for (int i = 1; i < count; ++i) replayEntry(i, labels);
+  s.entryCount = count;
+  if (textureHooks.selectFunction) textureHooks.selectFunction(kHeadingGenerators);
+}
+
+void replayFrom(int k, int end) {
+  end = std::min(end, currentCapacity());
+  if (k < 1) k = 1;
+  for (int i = k; i < end; ++i) replayEntry(i, HistoryLabels::Numbered);
+  if (k < end) textureStore.entryCount = end;
+}
+
+void deleteEntry(int k) {
+  TextureStore& s = textureStore;
+  const int count = s.entryCount;
+  if (k < 1 || k > count - 1) return;
+  TextureOp* log = currentSlot().log;
+  std::copy(log + k + 1, log + count, log + k);
+  for (int j = k; j <= count - 2; ++j) {
+    if (log[j].code() != kMixer) continue;
+    for (int source = 1; source <= 2; ++source)
+      if (log[j].param(source) > k) log[j].setParam(source, log[j].param(source) - 1);
+  }
+  s.entryCount = count - 1;
+  replayCurrentSlot();
+}
+
+void selectSlot(int n) {
+  if (n < 1 || n > kSlotCount) return;
+  TextureStore& s = textureStore;
+  currentSlot().entryCount = s.entryCount;
+  currentSlot().edgeSize = s.edgeSize;
+  s.currentSlot = n;
+  s.entryCount = currentSlot().entryCount;
+  s.edgeSize = currentSlot().edgeSize;
+  if (textureHooks.selectSizeItem) textureHooks.selectSizeItem(edgeSizeIndex(s.edgeSize));
+  recreateSlotTexture();
+  replayCurrentSlot();
+}
+
+bool changeEdgeSize(int edge) {
+  TextureStore& s = textureStore;
+  if (edgeSizeIndex(edge) < 0 || edge == s.edgeSize) return false;
+  if (s.entryCount > maxEntryCount(edge)) return false;
+  if (textureHooks.clearHistory) textureHooks.clearHistory();
+  s.edgeSize = edge;
+  recreateSlotTexture();
+  replayCurrentSlot(HistoryLabels::BareNames);
+  return true;
+}
+
+}  // namespace vandrel::texgen

@@ -1,0 +1,22 @@
+#include "texgen/editor_hooks.h"
+
+#include "texgen/parameter_rows.h"
+
+namespace vandrel::texgen {
+
+namespace {
+PlainParameterRows headlessRows;
+}
+
+// Defined after headlessRows so that the rows exist before anything dispatches.
+TextureHooks textureHooks{&headlessRows};
+
+int clampToTrackbar(int value) { return value < 0 ? 0 : value > kParamMax ? kParamMax : value; }
+
+void resetTextureHooks() {
+  headlessRows = PlainParameterRows();
+  textureHooks = TextureHooks();
+  textureHooks.rows = &headlessRows;
+}
+
+}  // namespace vandrel::texgen

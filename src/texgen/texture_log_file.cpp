@@ -1,0 +1,181 @@
+#include "texgen/texture_log_file.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/os/files.h"
+#include "texgen/catalogue.h"
+#include "texgen/dispatcher.h"
+#include "texgen/editor_hooks.h"
+#include "texgen/texture_store.h"
+
+namespace vandrel::texgen {
+
+namespace {
+
+// A forgiving scanner over the text. Searches that belong to one line stop at
+// its ";" or its line end, so a short or broken line never takes numbers from
+// the lines after it, and nothing reads past the end of the text.
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : text_(text) {}
+
+  bool atEnd() const { return pos_ >= text_.size(); }
+  std::size_t position() const { return pos_; }
+  std::string_view rest() const { return text_.substr(std::min(pos_, text_.size())); }
+  void advance(std::size_t n) { pos_ = std::min(pos_ + n, text_.size()); }
+  void moveTo(std::size_t p) { pos_ = std::min(p, text_.size()); }
+
+  // Line ends may be CR LF: white space before a name is not part of it.
+  void skipWhiteSpace() {
+    while (!atEnd() && isWhiteSpace(text_[pos_])) ++pos_;
+  }
+
+  // Position of the next c on the current line, before its ";"; npos if none.
+  std::size_t findOnLine(char c) const {
+    for (std::size_t p = pos_; p < text_.size(); ++p) {
+      char here = text_[p];
+      if (here == c) return p;
+      if (here == ';' || here == '\n') break;
+    }
+    return std::string_view::npos;
+  }
+
+  // Two characters after the next ";" of the line (past ";" and its line feed);
+  // the next line's start when the line has no ";".
+  void skipPastStatement() {
+    std::size_t p = pos_;
+    while (p < text_.size() && text_[p] != ';' && text_[p] != '\n') ++p;
+    if (p < text_.size() && text_[p] == ';')
+      moveTo(p + 2);
+    else
+      moveTo(p + 1);
+  }
+
+  // Leading blanks and a sign, then digits; anything else reads as 0. Values
+  // beyond the int32 range saturate.
+  int readNumber() {
+    std::size_t p = pos_;
+    while (p < text_.size() && (text_[p] == ' ' || text_[p] == '\t')) ++p;
+    bool negative = false;
+    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
+    long long value = 0;
+    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
+      value = std::min<long long>(value * 10 + (text_[p] - '0'), 1LL << 32);
+    if (negative) value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+  }
+
+  int lineNumber() const {
+    return 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + pos_, '\n'));
+  }
+
+ private:
+  static bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+void applyEdgeSize(int edge) {
+  TextureStore& s = textureStore;
+  if (textureHooks.selectSizeItem) textureHooks.selectSizeItem(edgeSizeIndex(edge));
+  if (textureHooks.recreateSlotTexture) textureHooks.recreateSlotTexture(s.currentSlot, edge);
+  currentSlot().edgeSize = edge;
+  currentSlot().renderSize = edge;
+  s.edgeSize = edge;
+}
+
+void readParameters(Scanner& in, TextureOp& op, int n) {
+  std::size_t open = in.findOnLine('(');
+  if (open == std::string_view::npos) return;
+  in.moveTo(open + 1);
+  for (int i = 1; i <= n; ++i) {
+    op.setParam(i, in.readNumber());
+    if (i == n) break;
+    std::size_t comma = in.findOnLine(',');
+    if (comma == std::string_view::npos) return;  // the rest read as 0
+    in.moveTo(comma + 1);
+  }
+}
+
+}  // namespace
+
+std::string writeLog() {
+  const TextureStore& s = textureStore;
+  const TextureSlot& slot = s.slots[s.currentSlot];
+  std::string out = "texture generation log\ntsize=" + std::to_string(s.edgeSize) + ";\n";
+  for (int i = 1; i < s.entryCount; ++i) {
+    const TextureOp& op = slot.log[i];
+    out += operationName(op.code());
+    out += '(';
+    for (int k = 1; k <= parameterCount(op.code()); ++k) {
+      if (k > 1) out += ',';
+      out += std::to_string(op.param(k));
+    }
+    out += ");\n";
+  }
+  out += "end\n";
+  return out;
+}
+
+LogReadResult readLog(std::string_view text) {
+  LogReadResult result;
+  TextureStore& s = textureStore;
+  const std::size_t sizeAt = text.find("tsize=");
+  if (sizeAt == std::string_view::npos) return result;
+
+  Scanner in(text);
+  in.moveTo(sizeAt + 6);
+  result.foundSize = true;
+  result.sizeRead = in.readNumber();
+  if (edgeSizeIndex(result.sizeRead) >= 0) {
+    applyEdgeSize(result.sizeRead);
+    result.sizeApplied = true;
+  }
+  const std::size_t semicolon = text.find(';', sizeAt);
+  if (semicolon == std::string_view::npos) return result;
+  in.moveTo(semicolon + 2);
+
+  for (;;) {
+    in.skipWhiteSpace();
+    if (in.atEnd()) break;  // a text without "end" ends its log here
+    std::size_t nameLength = 0;
+    const int code = codeOfName(in.rest(), &nameLength);
+    if (code < 0) {
+      result.unknownLines.push_back(in.lineNumber());
+      in.skipPastStatement();
+      continue;
+    }
+    if (code == kEnd) break;
+    if (s.entryCount >= currentCapacity()) {
+      result.stoppedAtCapacity = true;
+      break;
+    }
+    TextureOp& op = currentEntry();
+    op = TextureOp{};
+    op.words[0] = code;
+    in.advance(nameLength);
+    readParameters(in, op, parameterCount(code));
+    ++s.entryCount;
+    ++result.operationsRead;
+    in.skipPastStatement();
+  }
+  return result;
+}
+
+bool loadLogFile(const std::string& path, LogReadResult* result, std::string* error) {
+  std::string text;
+  if (!os::readFile(path, kMaxLogFileBytes, &text, error)) return false;
+  textureStore.entryCount = 1;
+  if (textureHooks.clearHistory) textureHooks.clearHistory();
+  *result = readLog(text);
+  replayCurrentSlot();
+  return true;
+}
+
+bool saveLogFile(const std::string& path, std::string* error) {
+  return os::writeFile(path, writeLog(), error);
+}
+
+}  // namespace vandrel::texgen

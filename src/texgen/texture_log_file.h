@@ -1,0 +1,35 @@
+#pragma once
+// The texture log as text (".vtx"): the edge size and one line per operation.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vandrel::texgen {
+
+struct LogReadResult {
+  bool foundSize = false;      // the text has "tsize="
+  int sizeRead = 0;            // the number after it
+  bool sizeApplied = false;    // it was one of the five sizes and is now current
+  int operationsRead = 0;
+  std::vector<int> unknownLines;  // 1-based line numbers of unknown operation names
+  bool stoppedAtCapacity = false;  // the slot's log or the layer block was full
+};
+
+// The text of the current slot's log at the current edge size.
+std::string writeLog();
+
+// Appends the operations of a log text to the current slot, starting at the
+// current entry count, and applies its edge size when it is one of the five.
+// Never reads outside `text`; stops when the log or the layer block is full.
+LogReadResult readLog(std::string_view text);
+
+// Loads a log file into the current slot (at most 1,000,000 bytes of it) and
+// replays it. Returns false, changing nothing, when the file cannot be read.
+bool loadLogFile(const std::string& path, LogReadResult* result, std::string* error);
+
+// Writes the current slot's log; an existing file is replaced only once the new
+// text is completely written.
+bool saveLogFile(const std::string& path, std::string* error);
+
+}  // namespace vandrel::texgen
