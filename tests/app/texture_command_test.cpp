@@ -84,7 +84,8 @@ TEST_F(TextureCommand, ErrorsWriteNothing) {
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(path("out.jpg")));
   // Every message is one line.
-  EXPECT_EQ(std::count(err_.str().begin(), err_.str().end(), '\n'), 1);
+  const std::string messages = err_.str();
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1);
 }
 
 TEST_F(TextureCommand, LongLogsStopAtTheLimitWithAWarning) {
