@@ -6,7 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
+#include "texgen/ops.h"
 #include "texgen/parameter_rows.h"
 #include "texgen/texture_log_file.h"
 #include "texgen/texture_store.h"
@@ -69,6 +72,19 @@ void operation(benchmark::State& state, int code) {
   state.SetBytesProcessed(state.iterations() * layerPixels() * sizeof(Pixel));
 }
 
+// The per-pixel operations and one blur pass alone, without the dispatcher's copy of
+// the layer below, for comparison with the memcpy floor.
+void kernel(benchmark::State& state, void (*run)(Pixel*, int)) {
+  const int edge = static_cast<int>(state.range(0));
+  prepareStore(edge);
+  prepareInput();
+  for (auto _ : state) {
+    run(layer(2), edge);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * layerPixels() * sizeof(Pixel));
+}
+
 void replayExample(benchmark::State& state, const std::string& path) {
   const int edge = static_cast<int>(state.range(0));
   prepareStore(edge);
@@ -95,6 +111,22 @@ int registerAll() {
         ->Arg(512)
         ->Unit(benchmark::kMicrosecond);
   }
+  const std::pair<const char*, void (*)(Pixel*, int)> kernels[] = {
+      {"Invert", invert},
+      {"ScaleColor", [](Pixel* l, int e) { scaleColor(l, e, 200, 100, 50); }},
+      {"AdjustColor", [](Pixel* l, int e) { adjustColor(l, e, 100, 140, 160); }},
+      {"clear_rgb", clearRgb},
+      {"clear_alfa", clearAlfa},
+      {"copy_b_to_alfa", copyBToAlfa},
+      {"mixer", [](Pixel* l, int e) { mixer(l, layer(1), layer(0), e, 128, 128, 3); }},
+      {"blur pass", blurPass},
+      {"motion blur pass", motionBlurPass},
+  };
+  for (const auto& [name, run] : kernels)
+    benchmark::RegisterBenchmark((std::string("kernel/") + name).c_str(), kernel, run)
+        ->Arg(256)
+        ->Arg(512)
+        ->Unit(benchmark::kMicrosecond);
   const std::filesystem::path examples = std::filesystem::path(VANDREL_SOURCE_DIR) / "examples";
   std::vector<std::filesystem::path> logs;
   if (std::filesystem::is_directory(examples))
