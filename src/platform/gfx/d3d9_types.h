@@ -1,0 +1,203 @@
+#pragma once
+// The Direct3D 9 vocabulary our device speaks: the names and values of the
+// states, formats and records the renderer uses, so that render code reads like
+// the fixed-function documentation it was written against.
+
+#include <cstdint>
+
+namespace vandrel::gfx {
+
+using DWORD = std::uint32_t;
+using D3DCOLOR = std::uint32_t;  // 0xAARRGGBB
+
+enum D3DRENDERSTATETYPE : DWORD {
+  D3DRS_ZENABLE = 7,
+  D3DRS_FILLMODE = 8,
+  D3DRS_SHADEMODE = 9,
+  D3DRS_ZWRITEENABLE = 14,
+  D3DRS_ALPHATESTENABLE = 15,
+  D3DRS_SRCBLEND = 19,
+  D3DRS_DESTBLEND = 20,
+  D3DRS_CULLMODE = 22,
+  D3DRS_ZFUNC = 23,
+  D3DRS_ALPHAREF = 24,
+  D3DRS_ALPHAFUNC = 25,
+  D3DRS_ALPHABLENDENABLE = 27,
+  D3DRS_FOGENABLE = 28,
+  D3DRS_SPECULARENABLE = 29,
+  D3DRS_FOGCOLOR = 34,
+  D3DRS_FOGTABLEMODE = 35,
+  D3DRS_FOGSTART = 36,
+  D3DRS_FOGEND = 37,
+  D3DRS_FOGDENSITY = 38,
+  D3DRS_RANGEFOGENABLE = 48,
+  D3DRS_LIGHTING = 137,
+  D3DRS_AMBIENT = 139,
+  D3DRS_FOGVERTEXMODE = 140,
+  D3DRS_COLORVERTEX = 141,
+  D3DRS_LOCALVIEWER = 142,
+  D3DRS_NORMALIZENORMALS = 143,
+  D3DRS_DIFFUSEMATERIALSOURCE = 145,
+  D3DRS_SPECULARMATERIALSOURCE = 146,
+  D3DRS_AMBIENTMATERIALSOURCE = 147,
+  D3DRS_EMISSIVEMATERIALSOURCE = 148,
+  D3DRS_BLENDOP = 171,
+};
+inline constexpr int kRenderStateCount = 256;
+
+enum D3DZBUFFERTYPE : DWORD { D3DZB_FALSE = 0, D3DZB_TRUE = 1 };
+enum D3DFILLMODE : DWORD { D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3 };
+enum D3DSHADEMODE : DWORD { D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2 };
+enum D3DCULL : DWORD { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3 };
+enum D3DCMPFUNC : DWORD {
+  D3DCMP_NEVER = 1,
+  D3DCMP_LESS = 2,
+  D3DCMP_EQUAL = 3,
+  D3DCMP_LESSEQUAL = 4,
+  D3DCMP_GREATER = 5,
+  D3DCMP_NOTEQUAL = 6,
+  D3DCMP_GREATEREQUAL = 7,
+  D3DCMP_ALWAYS = 8,
+};
+enum D3DBLEND : DWORD {
+  D3DBLEND_ZERO = 1,
+  D3DBLEND_ONE = 2,
+  D3DBLEND_SRCCOLOR = 3,
+  D3DBLEND_INVSRCCOLOR = 4,
+  D3DBLEND_SRCALPHA = 5,
+  D3DBLEND_INVSRCALPHA = 6,
+};
+enum D3DBLENDOP : DWORD {
+  D3DBLENDOP_ADD = 1,
+  D3DBLENDOP_SUBTRACT = 2,
+  D3DBLENDOP_REVSUBTRACT = 3,
+  D3DBLENDOP_MIN = 4,
+  D3DBLENDOP_MAX = 5,
+};
+enum D3DFOGMODE : DWORD { D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3 };
+enum D3DMATERIALCOLORSOURCE : DWORD { D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1, D3DMCS_COLOR2 = 2 };
+
+enum D3DTEXTURESTAGESTATETYPE : DWORD {
+  D3DTSS_COLOROP = 1,
+  D3DTSS_COLORARG1 = 2,
+  D3DTSS_COLORARG2 = 3,
+  D3DTSS_ALPHAOP = 4,
+  D3DTSS_ALPHAARG1 = 5,
+  D3DTSS_ALPHAARG2 = 6,
+  D3DTSS_TEXCOORDINDEX = 11,
+  D3DTSS_TEXTURETRANSFORMFLAGS = 24,
+};
+inline constexpr int kTextureStageStateCount = 33;
+inline constexpr int kTextureStageCount = 8;
+
+enum D3DTEXTUREOP : DWORD {
+  D3DTOP_DISABLE = 1,
+  D3DTOP_SELECTARG1 = 2,
+  D3DTOP_SELECTARG2 = 3,
+  D3DTOP_MODULATE = 4,
+  D3DTOP_ADD = 7,
+  D3DTOP_SUBTRACT = 10,
+};
+enum : DWORD { D3DTA_DIFFUSE = 0, D3DTA_CURRENT = 1, D3DTA_TEXTURE = 2 };
+enum : DWORD {
+  D3DTSS_TCI_PASSTHRU = 0x00000,
+  D3DTSS_TCI_CAMERASPACENORMAL = 0x10000,
+  D3DTSS_TCI_CAMERASPACEPOSITION = 0x20000,
+  D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR = 0x30000,
+};
+enum D3DTEXTURETRANSFORMFLAGS : DWORD {
+  D3DTTFF_DISABLE = 0,
+  D3DTTFF_COUNT1 = 1,
+  D3DTTFF_COUNT2 = 2,
+};
+
+enum D3DSAMPLERSTATETYPE : DWORD {
+  D3DSAMP_ADDRESSU = 1,
+  D3DSAMP_ADDRESSV = 2,
+  D3DSAMP_MAGFILTER = 5,
+  D3DSAMP_MINFILTER = 6,
+  D3DSAMP_MIPFILTER = 7,
+};
+inline constexpr int kSamplerStateCount = 14;
+enum D3DTEXTUREFILTERTYPE : DWORD { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2 };
+enum D3DTEXTUREADDRESS : DWORD { D3DTADDRESS_WRAP = 1, D3DTADDRESS_MIRROR = 2, D3DTADDRESS_CLAMP = 3 };
+
+enum D3DTRANSFORMSTATETYPE : DWORD { D3DTS_VIEW = 2, D3DTS_PROJECTION = 3, D3DTS_WORLD = 256 };
+enum D3DLIGHTTYPE : DWORD { D3DLIGHT_POINT = 1, D3DLIGHT_SPOT = 2, D3DLIGHT_DIRECTIONAL = 3 };
+enum D3DPRIMITIVETYPE : DWORD { D3DPT_POINTLIST = 1, D3DPT_LINELIST = 2, D3DPT_LINESTRIP = 3, D3DPT_TRIANGLELIST = 4 };
+
+enum : DWORD {
+  D3DFVF_XYZ = 0x002,
+  D3DFVF_NORMAL = 0x010,
+  D3DFVF_DIFFUSE = 0x040,
+  D3DFVF_TEX1 = 0x100,
+};
+// Position, normal, diffuse colour and one texture coordinate pair: 36 bytes.
+inline constexpr DWORD kFvfVertex = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+static_assert(kFvfVertex == 0x152);
+
+enum : DWORD { D3DCLEAR_TARGET = 1, D3DCLEAR_ZBUFFER = 2 };
+enum D3DFORMAT : DWORD { D3DFMT_A8R8G8B8 = 21, D3DFMT_X8R8G8B8 = 22, D3DFMT_D16 = 80 };
+enum : DWORD { D3DUSAGE_RENDERTARGET = 0x1, D3DUSAGE_DYNAMIC = 0x200 };
+enum : DWORD { D3DLOCK_DISCARD = 0x2000 };
+
+struct D3DCOLORVALUE {
+  float r, g, b, a;
+};
+
+struct D3DVECTOR {
+  float x, y, z;
+};
+
+// Row vectors: a point p is transformed as p x M.
+struct D3DMATRIX {
+  float m[4][4];
+};
+
+struct D3DMATERIAL9 {
+  D3DCOLORVALUE Diffuse;
+  D3DCOLORVALUE Ambient;
+  D3DCOLORVALUE Specular;
+  D3DCOLORVALUE Emissive;
+  float Power;
+};
+
+struct D3DLIGHT9 {
+  D3DLIGHTTYPE Type;
+  D3DCOLORVALUE Diffuse;
+  D3DCOLORVALUE Specular;
+  D3DCOLORVALUE Ambient;
+  D3DVECTOR Position;
+  D3DVECTOR Direction;
+  float Range;
+  float Falloff;
+  float Attenuation0;
+  float Attenuation1;
+  float Attenuation2;
+  float Theta;
+  float Phi;
+};
+
+// The vertex of format 0x152 as it lies in memory.
+struct Vertex {
+  float x, y, z;
+  float nx, ny, nz;
+  D3DCOLOR diffuse;
+  float tu, tv;
+};
+static_assert(sizeof(Vertex) == 36);
+
+struct D3DLOCKED_RECT {
+  int Pitch;  // bytes from one row to the next
+  void* pBits;
+};
+
+inline constexpr D3DMATRIX identityMatrix() {
+  return D3DMATRIX{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+}
+
+// A float state value is passed by its bits (fog start and end).
+DWORD floatBits(float f);
+float bitsToFloat(DWORD bits);
+
+}  // namespace vandrel::gfx
