@@ -80,6 +80,20 @@ CloneRule& currentCloneRule();
 // The first object of a new scene (also the default scene 0 at start-up).
 SceneObject newSceneObject();
 
+// What start-up does to scene 0 once the device exists: one object with the
+// new-scene values, no modifiers, no clone rules. (Its fog defaults come from
+// the render settings.)
+void applyStartupDefaults();
+
+// currentModifier = the current object's modifier count - 1 (-1 without any), as
+// after a move to another object or a load.
+void selectLastModifier();
+// Restores the invariants after data came from outside (a file, a snapshot):
+// sceneCount 1..127, currentScene below it, every scene in use with at least
+// one object and currentObject below objectCount, currentModifier below the
+// current object's modifier count (count - 1 when not) and not below -1.
+void clampSelection();
+
 bool newScene();          // false when 127 scenes exist
 bool deleteLastScene();   // false when one scene is left
 bool insertObject(bool cloneCurrent);  // false when the scene is full

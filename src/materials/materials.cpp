@@ -1,0 +1,265 @@
+#include "materials/materials.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "platform/os/files.h"
+
+namespace vandrel::materials {
+
+MaterialStore materialStore;
+MaterialHooks materialHooks;
+
+namespace {
+
+void redrawSwatches() {
+  if (materialHooks.redrawSwatches) materialHooks.redrawSwatches();
+}
+
+void refreshEditor() {
+  if (materialHooks.refreshEditor) materialHooks.refreshEditor();
+}
+
+// Truncation toward zero that stays defined for any float a file can lead to.
+std::int32_t truncToInt(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483647.0) return INT_MAX;
+  if (v <= -2147483648.0) return INT_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
+float fromTrackbar(int position) { return static_cast<float>(position / kTrackbarScale); }
+
+void setRgb(gfx::D3DCOLORVALUE& c, float r, float g, float b) {
+  c.r = r;
+  c.g = g;
+  c.b = b;
+}
+
+// Numbers of one line: a decimal integer (leading blanks skipped) up to the next
+// comma. Nothing crosses the line feed, so a short line in a pack never takes the
+// next material's numbers.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  std::size_t position() const { return pos_; }
+
+  // False at the line's end: no number left on this line.
+  bool atNumber() {
+    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\r'))
+      ++pos_;
+    return pos_ < text_.size() && text_[pos_] != '\n';
+  }
+
+  // The number here (0 when there are no digits, saturated to int32), then past the
+  // next comma of the line. Returns false when the line has no further comma.
+  std::int32_t read(bool* more) {
+    std::size_t p = pos_;
+    bool negative = false;
+    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
+    long long value = 0;
+    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
+      value = std::min<long long>(value * 10 + (text_[p] - '0'), 1LL << 32);
+    if (negative) value = -value;
+    while (p < text_.size() && text_[p] != ',' && text_[p] != '\n') ++p;
+    *more = p < text_.size() && text_[p] == ',';
+    pos_ = *more ? p + 1 : p;
+    return static_cast<std::int32_t>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+void resetMaterials() {
+  materialStore = MaterialStore{};
+  for (int m = 0; m < kLastMaterial; ++m) materialStore.mapNumber[m] = kMinMapNumber;
+}
+
+Material& currentMaterialRecord() { return materialStore.materials[materialStore.currentMaterial]; }
+
+namespace {
+void showMaterial(int number) {
+  MaterialStore& s = materialStore;
+  s.currentMaterial = static_cast<std::uint8_t>(number);
+  // Material 255 has no map number until it is first shown.
+  if (s.mapNumber[number] < kMinMapNumber) s.mapNumber[number] = kMinMapNumber;
+  redrawSwatches();
+  refreshEditor();
+}
+}  // namespace
+
+void previousMaterial() {
+  int m = materialStore.currentMaterial;
+  showMaterial(m > 0 ? m - 1 : m);
+}
+
+void nextMaterial() {
+  int m = materialStore.currentMaterial;
+  showMaterial(m < kLastMaterial ? m + 1 : m);
+}
+
+void previousMapNumber() {
+  std::int32_t& n = materialStore.mapNumber[materialStore.currentMaterial];
+  if (n > kMinMapNumber) --n;
+  redrawSwatches();
+  refreshEditor();
+}
+
+void nextMapNumber() {
+  std::int32_t& n = materialStore.mapNumber[materialStore.currentMaterial];
+  if (n < kMaxMapNumber) ++n;
+  redrawSwatches();
+  refreshEditor();
+}
+
+void previousStageTexture() {
+  std::uint8_t& t = materialStore.stageTexture[materialStore.currentMaterial];
+  if (t > 0) --t;
+  refreshEditor();
+}
+
+void nextStageTexture() {
+  std::uint8_t& t = materialStore.stageTexture[materialStore.currentMaterial];
+  if (t < kMaxStageTexture) ++t;
+  refreshEditor();
+}
+
+void selectStageType(int selection) {
+  materialStore.stageType[materialStore.currentMaterial] = static_cast<std::uint8_t>(selection);
+  refreshEditor();
+}
+
+void eraseCurrentMaterial() {
+  const int m = materialStore.currentMaterial;
+  Material& mat = materialStore.materials[m];
+  materialStore.mapNumber[m] = kMinMapNumber;
+  materialStore.bumpiness[m] = 0;
+  setRgb(mat.Diffuse, kErasedValue, kErasedValue, kErasedValue);
+  setRgb(mat.Ambient, kErasedValue, kErasedValue, kErasedValue);
+  setRgb(mat.Specular, kErasedValue, kErasedValue, kErasedValue);
+  mat.Power = kErasedValue;
+  redrawSwatches();
+  refreshEditor();
+}
+
+void storeTrackbars(const MaterialTrackbars& t) {
+  Material& mat = currentMaterialRecord();
+  setRgb(mat.Specular, fromTrackbar(t.specular[0]), fromTrackbar(t.specular[1]),
+         fromTrackbar(t.specular[2]));
+  setRgb(mat.Diffuse, fromTrackbar(t.diffuse[0]), fromTrackbar(t.diffuse[1]),
+         fromTrackbar(t.diffuse[2]));
+  setRgb(mat.Ambient, fromTrackbar(t.ambient[0]), fromTrackbar(t.ambient[1]),
+         fromTrackbar(t.ambient[2]));
+  mat.Power = static_cast<float>(t.power);
+  materialStore.bumpiness[materialStore.currentMaterial] = t.bumpiness;
+  redrawSwatches();
+}
+
+MaterialTrackbars trackbarsOf(int material) {
+  const Material& mat = materialStore.materials[material & 0xFF];
+  auto pos = [](float c) { return truncToInt(c * kTrackbarScale); };
+  MaterialTrackbars t{};
+  const gfx::D3DCOLORVALUE* colours[3] = {&mat.Diffuse, &mat.Ambient, &mat.Specular};
+  int* rows[3] = {t.diffuse, t.ambient, t.specular};
+  for (int i = 0; i < 3; ++i) {
+    rows[i][0] = pos(colours[i]->r);
+    rows[i][1] = pos(colours[i]->g);
+    rows[i][2] = pos(colours[i]->b);
+  }
+  t.power = truncToInt(mat.Power);
+  t.bumpiness = materialStore.bumpiness[material & 0xFF];
+  return t;
+}
+
+void setColourFromChooser(MaterialColour which, std::uint8_t red, std::uint8_t green,
+                          std::uint8_t blue) {
+  Material& mat = currentMaterialRecord();
+  gfx::D3DCOLORVALUE& c = which == MaterialColour::diffuse   ? mat.Diffuse
+                          : which == MaterialColour::ambient ? mat.Ambient
+                                                             : mat.Specular;
+  setRgb(c, red / 256.0f, green / 256.0f, blue / 256.0f);
+  redrawSwatches();
+  refreshEditor();
+}
+
+int swatchComponent(float c) {
+  // A negative colour can only come from a file; it shows as black.
+  return std::clamp(truncToInt(c * 256.0), 0, 255);
+}
+
+std::uint32_t swatchPixel(const gfx::D3DCOLORVALUE& colour) {
+  return static_cast<std::uint32_t>(swatchComponent(colour.r)) * 65536u +
+         static_cast<std::uint32_t>(swatchComponent(colour.g)) * 256u +
+         static_cast<std::uint32_t>(swatchComponent(colour.b));
+}
+
+std::string writeMaterialLine(std::uint8_t material) {
+  const Material& mat = materialStore.materials[material];
+  std::string out;
+  auto put = [&out](std::int32_t v) {
+    out += std::to_string(v);
+    out += ',';
+  };
+  auto putColour = [&put](const gfx::D3DCOLORVALUE& c) {
+    put(truncToInt(c.r * kTrackbarScale));
+    put(truncToInt(c.g * kTrackbarScale));
+    put(truncToInt(c.b * kTrackbarScale));
+  };
+  putColour(mat.Diffuse);
+  putColour(mat.Specular);
+  putColour(mat.Ambient);
+  put(truncToInt(mat.Power));
+  put(materialStore.mapNumber[material]);
+  put(materialStore.bumpiness[material]);
+  put(materialStore.stageType[material]);
+  put(materialStore.stageTexture[material]);
+  out += '\n';
+  return out;
+}
+
+std::size_t readMaterialLine(std::string_view text, std::uint8_t material) {
+  Material& mat = materialStore.materials[material];
+  float* colours[9] = {&mat.Diffuse.r,  &mat.Diffuse.g,  &mat.Diffuse.b,
+                       &mat.Specular.r, &mat.Specular.g, &mat.Specular.b,
+                       &mat.Ambient.r,  &mat.Ambient.g,  &mat.Ambient.b};
+  LineReader in(text);
+  bool more = true;
+  for (int field = 0; field < 14 && more && in.atNumber(); ++field) {
+    const std::int32_t n = in.read(&more);
+    if (field < 9)
+      *colours[field] = static_cast<float>(n / kTrackbarScale);
+    else if (field == 9)
+      mat.Power = static_cast<float>(n);
+    else if (field == 10)
+      materialStore.mapNumber[material] = n;
+    else if (field == 11)
+      materialStore.bumpiness[material] = n;
+    else if (field == 12)
+      materialStore.stageType[material] = static_cast<std::uint8_t>(n);
+    else
+      materialStore.stageTexture[material] = static_cast<std::uint8_t>(n);
+  }
+  return in.position();
+}
+
+bool loadMaterialFile(const std::string& path, std::string* error) {
+  std::string text;
+  if (!os::readFile(path, kMaxMaterialFileBytes, &text, error)) return false;
+  readMaterialLine(text, materialStore.currentMaterial);
+  redrawSwatches();
+  refreshEditor();
+  return true;
+}
+
+bool saveMaterialFile(const std::string& path, std::string* error) {
+  const std::string name = path.find(".vmt") == std::string::npos ? path + ".vmt" : path;
+  return os::writeFile(name, writeMaterialLine(materialStore.currentMaterial), error);
+}
+
+}  // namespace vandrel::materials

@@ -1,0 +1,334 @@
+#include "scene/geometry_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+
+#include "scene/scene_hooks.h"
+#include "scene/scene_store.h"
+
+namespace vandrel::scene {
+
+namespace {
+
+constexpr int kObjectRows = 21;
+
+// ---- writing ----
+
+void put(std::string& out, int value) {
+  char buffer[16];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+  out += ',';
+}
+
+// Scales split with truncation toward zero, so both parts carry the sign.
+int scaleHigh(int v) { return v / 256; }
+int scaleLow(int v) { return v - 256 * scaleHigh(v); }
+// Positions are shifted into 0..65535 first, so both parts are 0..255.
+int positionHigh(int v) { return (v + 32768) / 256; }
+int positionLow(int v) { return (v + 32768) % 256; }
+
+int rowValue(const SceneObject& o, int row) {
+  switch (row) {
+    case 1: return o.cU;
+    case 2: return o.cV;
+    case 3: return o.material;
+    case 4: return o.normalMode;
+    case 5: return o.gridN;
+    case 6: return o.gridM;
+    case 7: return scaleHigh(o.scaleX);
+    case 8: return scaleLow(o.scaleX);
+    case 9: return scaleHigh(o.scaleY);
+    case 10: return scaleLow(o.scaleY);
+    case 11: return scaleHigh(o.scaleZ);
+    case 12: return scaleLow(o.scaleZ);
+    case 13: return o.texture;
+    case 14: return o.primitive;
+    case 15: return positionHigh(o.posX);
+    case 16: return positionLow(o.posX);
+    case 17: return positionHigh(o.posY);
+    case 18: return positionLow(o.posY);
+    case 19: return positionHigh(o.posZ);
+    case 20: return positionLow(o.posZ);
+    default: return o.alphaMode;
+  }
+}
+
+int usedScenes() { return std::clamp<int>(sceneStore.sceneCount, 1, kMaxScenes); }
+
+void writeObjectRows(std::string& out, int scene) {
+  const int n = sceneStore.scenes[scene].objectCount;
+  for (int row = 1; row <= kObjectRows; ++row) {
+    for (int o = 0; o < n; ++o) put(out, rowValue(objectRecord(scene, o), row));
+    out += '\n';
+  }
+}
+
+void writeModifierLines(std::string& out, int scene) {
+  const int n = sceneStore.scenes[scene].objectCount;
+  for (int o = 0; o < n; ++o) {
+    const ModifierList& list = modifierList(scene, o);
+    put(out, list.count);
+    for (int m = 0; m < list.count; ++m) {
+      const Modifier& mod = list.modifiers[m];
+      put(out, mod.offsetX);
+      put(out, mod.offsetY);
+      put(out, mod.offsetZ);
+      put(out, mod.radius);
+      put(out, mod.strength);
+      put(out, mod.kind);
+    }
+    out += '\n';
+  }
+}
+
+void writeCloneLine(std::string& out, int scene) {
+  const int n = sceneStore.scenes[scene].objectCount;
+  for (int o = 0; o < std::min(n, kCloneSlots); ++o) {
+    const CloneRule& rule = cloneRule(scene, o);
+    put(out, rule.cloneCount);
+    put(out, rule.cloneKind);
+    put(out, rule.cloneStep);
+  }
+  out += '\n';
+}
+
+// ---- reading ----
+
+// Reads values the way the text was always read: white space, an optional sign
+// and digits, then on to just past the next ",". Once no "," is left the text is
+// used up and every later read fails, so nothing ever looks past its end.
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+
+  bool usedUp() const { return usedUp_; }
+
+  bool read(std::int32_t* value) {
+    if (usedUp_) return false;
+    std::size_t p = pos_;
+    while (p < text_.size() && isWhiteSpace(text_[p])) ++p;
+    bool negative = false;
+    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
+    std::int64_t v = 0;
+    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
+      v = std::min<std::int64_t>(v * 10 + (text_[p] - '0'), std::int64_t{1} << 32);
+    const std::size_t comma = text_.find(',', p);
+    if (comma == std::string_view::npos) {
+      usedUp_ = true;
+      pos_ = text_.size();
+      return false;
+    }
+    pos_ = comma + 1;
+    if (negative) v = -v;
+    *value = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));  // beyond int32: saturated
+    return true;
+  }
+
+  void skip(std::size_t n) { pos_ = std::min(pos_ + n, text_.size()); }
+
+  // Moves 7 characters past the start of the next "clones" (the word and its line end).
+  bool findClones() {
+    if (usedUp_) return false;
+    const std::size_t at = text_.find("clones", pos_);
+    if (at == std::string_view::npos) return false;
+    skip(at + 7 - pos_);
+    return true;
+  }
+
+ private:
+  static bool isWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  bool usedUp_ = false;
+};
+
+// Field widths: uint8 keeps the low 8 bits, int16 the low 16 (two's complement).
+std::uint8_t low8(std::int32_t v) { return static_cast<std::uint8_t>(v); }
+std::int16_t low16(std::uint32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
+std::int16_t scaleOf(std::int32_t high, std::int32_t low) {
+  return low16(static_cast<std::uint32_t>(high) * 256u + static_cast<std::uint32_t>(low));
+}
+std::int16_t positionOf(std::int32_t high, std::int32_t low) {
+  return low16((static_cast<std::uint32_t>(high) - 128u) * 256u + static_cast<std::uint32_t>(low));
+}
+
+// The object count as a loop bound: 0..255, stored as at least 1.
+bool readObjectCount(Reader& in, int scene, int* loopBound) {
+  std::int32_t v;
+  if (!in.read(&v)) return false;
+  *loopBound = low8(v);
+  sceneStore.scenes[scene].objectCount = low8(std::max<int>(*loopBound, 1));
+  return true;
+}
+
+bool readObjectRows(Reader& in, int scene, int n) {
+  std::int32_t high[kObjectSlots] = {};
+  for (int row = 1; row <= kObjectRows; ++row) {
+    for (int o = 0; o < n; ++o) {
+      std::int32_t v;
+      if (!in.read(&v)) return false;
+      SceneObject& ob = objectRecord(scene, o);
+      switch (row) {
+        case 1: ob.cU = low8(v); break;
+        case 2: ob.cV = low8(v); break;
+        case 3: ob.material = low8(v); break;
+        case 4: ob.normalMode = low8(v); break;
+        case 5: ob.gridN = low8(v); break;
+        case 6: ob.gridM = low8(v); break;
+        case 7: case 9: case 11: case 15: case 17: case 19: high[o] = v; break;
+        case 8: ob.scaleX = scaleOf(high[o], v); break;
+        case 10: ob.scaleY = scaleOf(high[o], v); break;
+        case 12: ob.scaleZ = scaleOf(high[o], v); break;
+        case 13: ob.texture = low8(v); break;
+        case 14: ob.primitive = low8(v); break;
+        case 16: ob.posX = positionOf(high[o], v); break;
+        case 18: ob.posY = positionOf(high[o], v); break;
+        case 20: ob.posZ = positionOf(high[o], v); break;
+        default: ob.alphaMode = low8(v); break;
+      }
+    }
+    in.skip(row < kObjectRows ? 1 : 2);
+  }
+  return true;
+}
+
+bool readModifierLines(Reader& in, int scene, int n) {
+  for (int o = 0; o < n; ++o) {
+    ModifierList& list = modifierList(scene, o);
+    std::int32_t v;
+    if (!in.read(&v)) return false;
+    list.count = low8(v);  // at most 255, inside the 256 slots
+    for (int m = 0; m < list.count; ++m) {
+      std::int32_t f[6];
+      for (std::int32_t& x : f)
+        if (!in.read(&x)) return false;
+      Modifier& mod = list.modifiers[m];
+      mod.offsetX = low16(f[0]);
+      mod.offsetY = low16(f[1]);
+      mod.offsetZ = low16(f[2]);
+      mod.radius = low16(f[3]);
+      mod.strength = low16(f[4]);
+      mod.kind = low8(f[5]);
+    }
+    in.skip(1);
+  }
+  return true;
+}
+
+bool readCloneLine(Reader& in, int scene, int n) {
+  for (int o = 0; o < std::min(n, kCloneSlots); ++o) {
+    std::int32_t count, kind, step;
+    if (!in.read(&count) || !in.read(&kind) || !in.read(&step)) return false;
+    CloneRule& rule = cloneRule(scene, o);
+    rule.cloneCount = low8(count);
+    rule.cloneKind = low8(kind);
+    rule.cloneStep = low16(step);
+  }
+  in.skip(1);
+  return true;
+}
+
+bool readScenes(Reader& in) {
+  std::int32_t v;
+  if (!in.read(&v)) return false;
+  // A count of 0 reads no scene; the store still keeps scene 0 in use.
+  const int scenes = std::min<int>(low8(v), kMaxScenes);
+  sceneStore.sceneCount = static_cast<std::uint8_t>(std::max(scenes, 1));
+  in.skip(1);
+
+  int objects[kMaxScenes] = {};
+  for (int s = 0; s < scenes; ++s) {
+    if (!readObjectCount(in, s, &objects[s])) return false;
+    in.skip(1);
+    if (!readObjectRows(in, s, objects[s])) return false;
+  }
+  in.skip(1);
+  for (int s = 0; s < scenes; ++s) {
+    if (!readModifierLines(in, s, objects[s])) return false;
+    in.skip(1);
+  }
+  if (!in.findClones()) return !in.usedUp();  // older texts have no clone part
+  for (int s = 0; s < scenes; ++s)
+    if (!readCloneLine(in, s, objects[s])) return false;
+  return true;
+}
+
+bool readScene(Reader& in, int scene) {
+  int n = 0;
+  if (!readObjectCount(in, scene, &n)) return false;
+  in.skip(1);
+  if (!readObjectRows(in, scene, n)) return false;
+  if (!readModifierLines(in, scene, n)) return false;
+  in.skip(1);
+  if (!in.findClones()) return !in.usedUp();
+  return readCloneLine(in, scene, n);
+}
+
+}  // namespace
+
+std::string writeAllScenes() {
+  std::string out;
+  const int scenes = usedScenes();
+  put(out, scenes);
+  out += '\n';
+  for (int s = 0; s < scenes; ++s) {
+    put(out, sceneStore.scenes[s].objectCount);
+    out += '\n';
+    writeObjectRows(out, s);
+    out += '\n';
+  }
+  out += '\n';
+  for (int s = 0; s < scenes; ++s) {
+    writeModifierLines(out, s);
+    out += '\n';
+  }
+  out += "\nclones\n";
+  for (int s = 0; s < scenes; ++s) writeCloneLine(out, s);
+  return out;
+}
+
+std::string writeCurrentScene() {
+  std::string out;
+  const int s = sceneStore.currentScene;
+  put(out, sceneStore.scenes[s].objectCount);
+  out += '\n';
+  writeObjectRows(out, s);
+  out += "\n\n";
+  writeModifierLines(out, s);
+  out += "\nclones\n";
+  writeCloneLine(out, s);
+  return out;
+}
+
+bool readAllScenes(std::string_view text) {
+  Reader in(text);
+  const bool complete = readScenes(in);
+  sceneStore.currentScene = 0;
+  clampSelection();
+  selectLastModifier();
+  refreshScenesDialog();
+  refreshModifiersDialog();
+  refreshClonesDialog();
+  notifySelectionChanged();
+  return complete;
+}
+
+bool readCurrentScene(std::string_view text) {
+  Reader in(text);
+  const bool complete = readScene(in, sceneStore.currentScene);
+  clampSelection();
+  selectLastModifier();
+  refreshScenesDialog();
+  notifySelectionChanged();
+  refreshModifiersDialog();
+  refreshClonesDialog();
+  return complete;
+}
+
+}  // namespace vandrel::scene

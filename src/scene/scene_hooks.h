@@ -1,0 +1,27 @@
+#pragma once
+// Where the scene dialogs and the 3D view plug into the scene store. Every hook
+// may be left empty; the store then runs headless.
+
+namespace vandrel::scene {
+
+struct SceneHooks {
+  void (*refreshScenesDialog)() = nullptr;
+  void (*refreshModifiersDialog)() = nullptr;
+  void (*refreshClonesDialog)() = nullptr;
+  // The current selection changed: the 3D view recomputes both selection
+  // markers with its own view angle and camera.
+  void (*selectionChanged)() = nullptr;
+};
+
+extern SceneHooks sceneHooks;
+
+// All hooks empty.
+void resetSceneHooks();
+
+// Each calls its hook when one is set.
+void refreshScenesDialog();
+void refreshModifiersDialog();
+void refreshClonesDialog();
+void notifySelectionChanged();
+
+}  // namespace vandrel::scene

@@ -1,0 +1,22 @@
+#pragma once
+// The scene layer file (".vsl"): the current scene alone, as geometry text.
+
+#include <string>
+
+namespace vandrel::scene {
+
+// Loads at most 1,000,000 bytes of the file into the current scene, starts the
+// undo history afresh with the loaded state as snapshot 1 and makes object 0
+// current. A file that cannot be read returns false with a reason and changes
+// nothing. A failed snapshot does not fail the load.
+bool loadSceneLayer(const std::string& path, std::string* error);
+
+// Writes the current scene to path; an old file is replaced only once the new
+// text is completely written.
+bool saveSceneLayer(const std::string& path, std::string* error);
+
+// The save dialog's chosen name: ".vsl" is added unless the path already
+// contains it anywhere.
+std::string withSceneLayerExtension(std::string path);
+
+}  // namespace vandrel::scene
