@@ -103,9 +103,13 @@ void readParameters(Scanner& in, TextureOp& op, int n) {
 
 std::string writeLog() {
   const TextureStore& s = textureStore;
-  const TextureSlot& slot = s.slots[s.currentSlot];
-  std::string out = "texture generation log\ntsize=" + std::to_string(s.edgeSize) + ";\n";
-  for (int i = 1; i < s.entryCount; ++i) {
+  return writeLog(s.currentSlot, s.edgeSize, s.entryCount);
+}
+
+std::string writeLog(int slotNumber, int edge, int entryCount) {
+  const TextureSlot& slot = textureStore.slots[slotNumber];
+  std::string out = "texture generation log\ntsize=" + std::to_string(edge) + ";\n";
+  for (int i = 1; i < entryCount && i < kLogLength; ++i) {
     const TextureOp& op = slot.log[i];
     out += operationName(op.code());
     out += '(';

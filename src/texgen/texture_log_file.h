@@ -18,6 +18,8 @@ struct LogReadResult {
 
 // The text of the current slot's log at the current edge size.
 std::string writeLog();
+// The text of any slot's log, given its edge size and entry count.
+std::string writeLog(int slot, int edge, int entryCount);
 
 // Appends the operations of a log text to the current slot, starting at the
 // current entry count, and applies its edge size when it is one of the five.

@@ -1,0 +1,186 @@
+#include "pack/complex_pack.h"
+
+#include "materials/materials.h"
+#include "platform/os/files.h"
+#include "render/device_setup.h"
+#include "render/render_settings.h"
+#include "scene/geometry_text.h"
+#include "scene/scene_store.h"
+#include "scene/undo.h"
+#include "texgen/dispatcher.h"
+#include "texgen/limits.h"
+#include "texgen/texture_log_file.h"
+#include "texgen/texture_store.h"
+
+namespace vandrel::pack {
+
+PackHooks packHooks;
+
+void resetPackHooks() { packHooks = PackHooks(); }
+
+namespace {
+
+constexpr int kStoredMaterials = 255;  // material 255 is not stored
+constexpr int kFirstStoredSlot = 1;
+constexpr int kLastStoredSlot = 253;  // slots 0, 254 and 255 are not stored
+constexpr std::size_t kMaxPackBytes = 1'000'000;
+
+constexpr std::string_view kGeometryMarker = "section:geometry";
+constexpr std::string_view kMaterialsMarker = "section:materials";
+constexpr std::string_view kRenderSettingsMarker = "section:rendersettings";
+constexpr std::string_view kTextureDataMarker = "section:texturedata";
+
+// Where a section's payload starts: two characters after the "_" that follows its
+// marker (past the "_" and the line feed); npos when the marker is missing.
+std::size_t payloadStart(std::string_view text, std::string_view marker, std::size_t from) {
+  const std::size_t at = text.find(marker, from);
+  if (at == std::string_view::npos) return std::string_view::npos;
+  const std::size_t underscore = text.find('_', at + marker.size());
+  if (underscore == std::string_view::npos) return std::string_view::npos;
+  return std::min(underscore + 2, text.size());
+}
+
+void renderFrame() {
+  if (packHooks.renderFrame) packHooks.renderFrame();
+}
+
+// The live count and size of the current slot belong in its table entry before
+// slots are walked.
+void storeCurrentSlot() {
+  texgen::TextureStore& t = texgen::textureStore;
+  t.slots[t.currentSlot].entryCount = t.entryCount;
+  t.slots[t.currentSlot].edgeSize = t.edgeSize;
+}
+
+std::size_t readMaterials(std::string_view text, std::size_t pos) {
+  for (int m = 0; m < kStoredMaterials && pos < text.size(); ++m) {
+    pos += materials::readMaterialLine(text.substr(pos), static_cast<std::uint8_t>(m));
+    const std::size_t lineEnd = text.find('\n', pos);
+    pos = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+  }
+  materials::materialStore.currentMaterial = 0;
+  return pos;
+}
+
+int readDecimal(std::string_view text) {
+  std::size_t p = 0;
+  while (p < text.size() && (text[p] == ' ' || text[p] == '\t' || text[p] == '\r' || text[p] == '\n')) ++p;
+  bool negative = p < text.size() && text[p] == '-';
+  if (p < text.size() && (text[p] == '-' || text[p] == '+')) ++p;
+  long long value = 0;
+  for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p)
+    value = std::min<long long>(value * 10 + (text[p] - '0'), 1LL << 31);
+  return static_cast<int>(negative ? -value : std::min<long long>(value, (1LL << 31) - 1));
+}
+
+// Each slot's text runs from its count to four characters past its "end"; the
+// log reader is given only that much, so a broken log never reads the next one.
+void readTextureData(std::string_view text, std::size_t pos) {
+  texgen::TextureStore& t = texgen::textureStore;
+  storeCurrentSlot();
+  const int liveSlot = t.currentSlot;
+  for (int slot = kFirstStoredSlot; slot <= kLastStoredSlot && pos < text.size(); ++slot) {
+    const std::size_t end = text.find("end", pos);
+    const std::size_t next = end == std::string_view::npos ? text.size() : std::min(end + 4, text.size());
+    const std::string_view slotText = text.substr(pos, next - pos);
+    if (readDecimal(slotText) >= 2) {
+      texgen::TextureSlot& record = t.slots[slot];
+      t.currentSlot = slot;
+      t.entryCount = 1;
+      t.edgeSize = record.edgeSize;
+      texgen::readLog(slotText);
+      record.entryCount = t.entryCount;
+      record.edgeSize = t.edgeSize;
+    }
+    pos = next;
+  }
+  t.currentSlot = liveSlot;
+  t.entryCount = t.slots[liveSlot].entryCount;
+  t.edgeSize = t.slots[liveSlot].edgeSize;
+}
+
+// Replays every slot with a log and leaves its final image in its texture, ending
+// with slot 1 current.
+void rebuildTextures() {
+  texgen::TextureStore& t = texgen::textureStore;
+  storeCurrentSlot();
+  for (int slot = kFirstStoredSlot + 1; slot <= kLastStoredSlot; ++slot) {
+    if (packHooks.showSlotNumber) packHooks.showSlotNumber(slot);
+    if (t.slots[slot].entryCount <= 1) continue;
+    texgen::selectSlot(slot);
+    render::uploadCurrentTexture();
+    renderFrame();
+  }
+  texgen::selectSlot(kFirstStoredSlot);
+  if (packHooks.showSlotNumber) packHooks.showSlotNumber(kFirstStoredSlot);
+  render::uploadCurrentTexture();
+  renderFrame();
+}
+
+}  // namespace
+
+void cleanUpCloneSlots() {
+  scene::SceneStore& s = scene::sceneStore;
+  const int sceneIndex = s.currentScene;
+  const int count = s.scenes[sceneIndex].objectCount;
+  for (int i = 0; i < count && i < scene::kCloneSlots; ++i) {
+    const scene::CloneRule& rule = scene::cloneRule(sceneIndex, i);
+    if (rule.cloneCount == 0) continue;
+    for (int j = i + 1; j <= i + rule.cloneCount && j < scene::kObjectSlots; ++j) {
+      if (rule.cloneKind != 6) scene::objectRecord(sceneIndex, j) = scene::SceneObject{};
+      scene::ModifierList& list = scene::modifierList(sceneIndex, j);
+      for (int m = 0; m < list.count; ++m) list.modifiers[m] = scene::Modifier{};
+      list.count = 0;
+    }
+  }
+}
+
+std::string writePack() {
+  std::string out = "section:geometry_\n" + scene::writeAllScenes();
+  out += "section:materials_\n";
+  for (int m = 0; m < kStoredMaterials; ++m) out += materials::writeMaterialLine(static_cast<std::uint8_t>(m));
+  materials::materialStore.currentMaterial = 0;
+  out += "section:rendersettings_\n" + render::writeRenderSettings();
+  out += "section:texturedata_\n";
+  storeCurrentSlot();
+  for (int slot = kFirstStoredSlot; slot <= kLastStoredSlot; ++slot) {
+    const texgen::TextureSlot& record = texgen::textureStore.slots[slot];
+    out += std::to_string(record.entryCount) + ",";
+    out += texgen::writeLog(slot, record.edgeSize, record.entryCount);
+  }
+  return out;
+}
+
+void readPack(std::string_view text, TextureRebuild rebuild) {
+  std::size_t geometry = payloadStart(text, kGeometryMarker, 0);
+  if (geometry != std::string_view::npos) scene::readAllScenes(text.substr(geometry));
+  // Each search starts inside or after the section before it.
+  std::size_t searchFrom = geometry == std::string_view::npos ? 0 : geometry;
+  const std::size_t materialsAt = payloadStart(text, kMaterialsMarker, searchFrom);
+  if (materialsAt != std::string_view::npos) searchFrom = readMaterials(text, materialsAt);
+  const std::size_t settingsAt = payloadStart(text, kRenderSettingsMarker, searchFrom);
+  if (settingsAt != std::string_view::npos) {
+    render::readRenderSettings(text.substr(settingsAt));
+    searchFrom = settingsAt;
+  }
+  const std::size_t texturesAt = payloadStart(text, kTextureDataMarker, searchFrom);
+  if (texturesAt != std::string_view::npos) readTextureData(text, texturesAt);
+  if (rebuild == TextureRebuild::Rebuild) rebuildTextures();
+  if (packHooks.refreshDialogs) packHooks.refreshDialogs();
+}
+
+bool savePack(const std::string& path, std::string* error) {
+  cleanUpCloneSlots();
+  return os::writeFile(path, writePack(), error);
+}
+
+bool loadPack(const std::string& path, std::string* error, TextureRebuild rebuild) {
+  std::string text;
+  if (!os::readFile(path, kMaxPackBytes, &text, error)) return false;
+  readPack(text, rebuild);
+  scene::undoCounter = 0;
+  scene::checkpoint();
+  return true;
+}
+
+}  // namespace vandrel::pack

@@ -1,0 +1,43 @@
+#pragma once
+// The complex pack (".vsc"): geometry, materials, render settings and the texture
+// slots' logs in one text, each section introduced by a marker line.
+
+#include <string>
+#include <string_view>
+
+namespace vandrel::pack {
+
+struct PackHooks {
+  // The editor shows the slot number and renders one frame while textures are
+  // rebuilt; a load ends by refreshing every dialog.
+  void (*showSlotNumber)(int slot) = nullptr;
+  void (*renderFrame)() = nullptr;
+  void (*refreshDialogs)() = nullptr;
+};
+
+extern PackHooks packHooks;
+void resetPackHooks();
+
+// Clears the object slots of the current scene that clone rules generate into,
+// so that a saved pack holds no generated clones.
+void cleanUpCloneSlots();
+
+// The pack text of the current state (without the clean-up).
+std::string writePack();
+
+enum class TextureRebuild { Rebuild, Skip };
+
+// Reads a pack text into the store. Sections whose marker is missing leave their
+// data unchanged. With Rebuild, every slot with a log is replayed and its texture
+// filled, as the frames rendered during a load leave them.
+void readPack(std::string_view text, TextureRebuild rebuild = TextureRebuild::Rebuild);
+
+// Clean-up, then the pack written to path (replacing it only when complete).
+bool savePack(const std::string& path, std::string* error);
+
+// Reads at most 1,000,000 bytes of the file, loads it, and makes it undo snapshot 1.
+// Returns false, changing nothing, when the file cannot be read.
+bool loadPack(const std::string& path, std::string* error,
+              TextureRebuild rebuild = TextureRebuild::Rebuild);
+
+}  // namespace vandrel::pack
