@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "app/file_commands.h"
 #include "app/texture_command.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,16 @@ int main(int argc, char** argv) {
   textureCommand->add_option("-o,--output", texture.output, "output image (.png or .raw)")
       ->required();
 
+  std::string infoPath;
+  CLI::App* infoCommand = app.add_subcommand("info", "Summarise a .vsc, .vsl, .vtx, .vmt, .vrs or .sna file");
+  infoCommand->add_option("file", infoPath, "file to summarise")->required();
+
+  std::string resaveInput, resaveOutput;
+  CLI::App* resaveCommand =
+      app.add_subcommand("resave", "Read a file with the program's reader and write it back");
+  resaveCommand->add_option("input", resaveInput, "file to read")->required();
+  resaveCommand->add_option("-o,--output", resaveOutput, "file to write (same kind)")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -29,5 +40,7 @@ int main(int argc, char** argv) {
   }
 
   if (*textureCommand) return vandrel::app::runTextureCommand(texture, std::cerr);
+  if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
+  if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
   return 2;
 }

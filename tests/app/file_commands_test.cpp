@@ -1,0 +1,121 @@
+#include "app/file_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "materials/materials.h"
+#include "pack/complex_pack.h"
+#include "pack/document.h"
+#include "render/render_settings.h"
+#include "scene/geometry_text.h"
+#include "scene/scene_store.h"
+#include "texedit/sinus_animation.h"
+#include "texgen/dispatcher.h"
+#include "texgen/texture_log_file.h"
+#include "texgen/texture_store.h"
+
+namespace vandrel::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / ("file_commands_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    pack::resetDocument();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string write(const std::string& name, const std::string& contents) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+  }
+  static std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string info(const std::string& path) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runInfoCommand(path, out, err), 0) << err.str();
+    return out.str();
+  }
+
+  fs::path dir_;
+};
+
+// Files made by the program's own writers, one of each kind.
+std::string samplePack() {
+  scene::newScene();
+  scene::insertObject(false);
+  scene::currentObjectRecord().primitive = 13;
+  scene::currentCloneRule() = scene::CloneRule{8, 4, 90};
+  materials::materialStore.materials[0].Diffuse = {0.5f, 0.5f, 0.25f, 0};
+  render::renderSettings.cameraList[3].eyeZ = -40;
+  texgen::textureStore.entryCount = 1;
+  texgen::readLog("tsize=128;\nChessfield(7,7);\nInvert();\nend\n");
+  return pack::writePack();
+}
+
+TEST_F(FileCommands, EveryKindComesBackByteForByte) {
+  const std::string files[][2] = {
+      {"a.vsc", samplePack()},
+      {"b.vsl", scene::writeCurrentScene()},
+      {"c.vtx", texgen::writeLog()},
+      {"d.vmt", materials::writeMaterialLine(0)},
+      {"e.vrs", render::writeRenderSettings()},
+      {"f.sna", texedit::writeSinusAnimation(3)},
+  };
+  for (const auto& [name, text] : files) {
+    const std::string in = write(name, text);
+    const std::string out = (dir_ / ("copy-" + name)).string();
+    std::ostringstream err;
+    ASSERT_EQ(runResaveCommand(in, out, err), 0) << name << err.str();
+    EXPECT_EQ(slurp(out), text) << name;
+  }
+}
+
+TEST_F(FileCommands, RenderSettingsOfSeveralScenesKeepEveryScenesFog) {
+  scene::newScene();
+  scene::newScene();
+  scene::sceneStore.scenes[2].fogStart = 17;
+  const std::string text = render::writeRenderSettings();
+  const std::string in = write("s.vrs", text);
+  std::ostringstream err;
+  ASSERT_EQ(runResaveCommand(in, (dir_ / "t.vrs").string(), err), 0);
+  EXPECT_EQ(slurp((dir_ / "t.vrs").string()), text);
+  EXPECT_NE(info(in).find("scene 2: fog 0,0,0 from 17 to 254"), std::string::npos) << info(in);
+}
+
+TEST_F(FileCommands, InfoSummarisesAPack) {
+  const std::string path = write("p.vsc", samplePack());
+  const std::string text = info(path);
+  EXPECT_NE(text.find("2 scene(s)"), std::string::npos) << text;
+  EXPECT_NE(text.find("object 1: тор (13)"), std::string::npos) << text;
+  EXPECT_NE(text.find("4 clone(s) кольцо xy б/п step 90"), std::string::npos) << text;
+  EXPECT_NE(text.find("material 0: diffuse 0.5,0.5,0.25"), std::string::npos) << text;
+  EXPECT_NE(text.find("texture 1: 128x128, 2 operation(s)\n    1. Chessfield(7,7)\n    2. Invert()"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("camera 3: eye 0,0,-40"), std::string::npos) << text;
+}
+
+TEST_F(FileCommands, ErrorsAreOneLineAndWriteNothing) {
+  std::ostringstream out, err;
+  EXPECT_EQ(runInfoCommand((dir_ / "none.vsc").string(), out, err), 1);
+  EXPECT_EQ(runInfoCommand(write("x.txt", "hello"), out, err), 1);
+  EXPECT_EQ(runResaveCommand(write("bad.vtx", "tsize=7;\nend\n"), (dir_ / "o.vtx").string(), err), 1);
+  EXPECT_EQ(runResaveCommand(write("ok.vtx", "tsize=32;\nend\n"), (dir_ / "o.vsl").string(), err), 1);
+  EXPECT_FALSE(fs::exists(dir_ / "o.vtx"));
+  EXPECT_FALSE(fs::exists(dir_ / "o.vsl"));
+  const std::string messages = err.str();
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
+}
+
+}  // namespace
+}  // namespace vandrel::app
