@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   libpng-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )

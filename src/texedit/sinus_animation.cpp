@@ -84,7 +84,10 @@ void clearSinusTables() {
 std::string writeSinusAnimation(int entryCount) {
   std::string out = std::to_string(entryCount) + ";\n";
   static constexpr std::int32_t kNoRow[kSinusWords] = {};
-  for (int e = 1; e < entryCount; ++e) {
+  // A log has at most 255 entries; a larger count (from a damaged file) writes no
+  // more records than that.
+  const int records = entryCount < kMaxEntryCount ? entryCount : kMaxEntryCount;
+  for (int e = 1; e < records; ++e) {
     for (const Table* table :
          {&sinusAnimation.amplitude, &sinusAnimation.frequency, &sinusAnimation.phase}) {
       const std::int32_t* row = e < kSinusRows ? (*table)[e] : kNoRow;

@@ -13,6 +13,7 @@ namespace vandrel::texedit {
 inline constexpr int kSinusRows = 100;  // row r belongs to log entry r; row 0 is unused
 inline constexpr int kSinusWords = 10;  // words 1..7 hold parameters 1..7
 inline constexpr int kSinusParams = 7;
+inline constexpr int kMaxEntryCount = 255;  // entries of a texture log
 inline constexpr std::size_t kMaxSinusFileBytes = 1'000'000;
 
 struct SinusAnimation {
