@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <string_view>
 #include <cstdint>
 
 #include "scene/scene_hooks.h"
@@ -15,11 +17,31 @@ constexpr int kObjectRows = 21;
 
 // ---- writing ----
 
-void put(std::string& out, int value) {
-  char buffer[16];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+// The text is written straight into a buffer sized for the worst case (every
+// value 7 characters with its ","), so a checkpoint of a full store, which runs
+// after every edit, costs little more than the digits themselves.
+struct Out {
+  char* p;
+  void operator+=(char c) { *p++ = c; }
+  void operator+=(std::string_view s) {
+    std::memcpy(p, s.data(), s.size());
+    p += s.size();
+  }
+};
+
+constexpr std::size_t kMaxValueText = 7;  // "-32768,"
+
+void put(Out& out, int value) {
+  out.p = std::to_chars(out.p, out.p + kMaxValueText, value).ptr;
   out += ',';
+}
+
+// An upper bound for the text of a scene.
+std::size_t maxSceneText(int scene) {
+  std::size_t size = 64;
+  for (int o = 0; o < sceneStore.scenes[scene].objectCount; ++o)
+    size += kMaxValueText * (kObjectRows + 1 + 6 * std::size_t(modifierList(scene, o).count) + 3) + 8;
+  return size;
 }
 
 // Scales split with truncation toward zero, so both parts carry the sign.
@@ -57,7 +79,7 @@ int rowValue(const SceneObject& o, int row) {
 
 int usedScenes() { return std::clamp<int>(sceneStore.sceneCount, 1, kMaxScenes); }
 
-void writeObjectRows(std::string& out, int scene) {
+void writeObjectRows(Out& out, int scene) {
   const int n = sceneStore.scenes[scene].objectCount;
   for (int row = 1; row <= kObjectRows; ++row) {
     for (int o = 0; o < n; ++o) put(out, rowValue(objectRecord(scene, o), row));
@@ -65,7 +87,7 @@ void writeObjectRows(std::string& out, int scene) {
   }
 }
 
-void writeModifierLines(std::string& out, int scene) {
+void writeModifierLines(Out& out, int scene) {
   const int n = sceneStore.scenes[scene].objectCount;
   for (int o = 0; o < n; ++o) {
     const ModifierList& list = modifierList(scene, o);
@@ -83,7 +105,7 @@ void writeModifierLines(std::string& out, int scene) {
   }
 }
 
-void writeCloneLine(std::string& out, int scene) {
+void writeCloneLine(Out& out, int scene) {
   const int n = sceneStore.scenes[scene].objectCount;
   for (int o = 0; o < std::min(n, kCloneSlots); ++o) {
     const CloneRule& rule = cloneRule(scene, o);
@@ -273,8 +295,11 @@ bool readScene(Reader& in, int scene) {
 }  // namespace
 
 std::string writeAllScenes() {
-  std::string out;
   const int scenes = usedScenes();
+  std::size_t size = 32;
+  for (int s = 0; s < scenes; ++s) size += maxSceneText(s);
+  std::string text(size, '\0');
+  Out out{text.data()};
   put(out, scenes);
   out += '\n';
   for (int s = 0; s < scenes; ++s) {
@@ -290,12 +315,14 @@ std::string writeAllScenes() {
   }
   out += "\nclones\n";
   for (int s = 0; s < scenes; ++s) writeCloneLine(out, s);
-  return out;
+  text.resize(static_cast<std::size_t>(out.p - text.data()));
+  return text;
 }
 
 std::string writeCurrentScene() {
-  std::string out;
   const int s = sceneStore.currentScene;
+  std::string text(maxSceneText(s) + 32, '\0');
+  Out out{text.data()};
   put(out, sceneStore.scenes[s].objectCount);
   out += '\n';
   writeObjectRows(out, s);
@@ -303,7 +330,8 @@ std::string writeCurrentScene() {
   writeModifierLines(out, s);
   out += "\nclones\n";
   writeCloneLine(out, s);
-  return out;
+  text.resize(static_cast<std::size_t>(out.p - text.data()));
+  return text;
 }
 
 bool readAllScenes(std::string_view text) {
