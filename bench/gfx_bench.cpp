@@ -21,7 +21,8 @@ std::vector<Vertex> gridLayers(int columns, int rows, int layers) {
   std::vector<Vertex> v;
   v.reserve(static_cast<std::size_t>(columns) * rows * 6 * layers);
   for (int layer = 0; layer < layers; ++layer) {
-    const float depth = 0.5f * layer;
+    // The far layer first, so that every pixel of both layers is shaded.
+    const float depth = 0.5f * (layers - 1 - layer);
     auto at = [&](int c, int r) {
       const float x = -4.0f * (1.0f + depth / 4) + 8.0f * (1.0f + depth / 4) * c / columns;
       const float z = 3.0f * (1.0f + depth / 4) - 6.0f * (1.0f + depth / 4) * r / rows;

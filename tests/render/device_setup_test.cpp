@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
@@ -92,6 +93,34 @@ TEST_F(DeviceSetupTest, SlotChangesRecreateTheSlotTextureAndTheUploadFillsIt) {
   releaseDevice();
   selectSlot(1);  // no device: the generator still works
   EXPECT_EQ(textureStore.edgeSize, 128);
+}
+
+}  // namespace
+}  // namespace vandrel::render
+
+namespace vandrel::render {
+namespace {
+
+// A quad facing the camera through the fixed view and projection, covering the
+// middle of the screen at depth 4.
+std::vector<gfx::Vertex> quad(std::uint32_t colour) {
+  auto v = [&](float x, float z, float u, float w) { return gfx::Vertex{x, 0, z, 0, -1, 0, colour, u, w}; };
+  return {v(-1, 1, 0, 0), v(1, 1, 1, 0), v(-1, -1, 0, 1), v(1, 1, 1, 0), v(1, -1, 1, 1), v(-1, -1, 0, 1)};
+}
+
+TEST_F(DeviceSetupTest, TheWhiteTextureSamplesAsOpaqueWhiteThroughTheFixedCamera) {
+  gfx::Device& device = *deviceSetup.device;
+  device.setRenderState(gfx::D3DRS_LIGHTING, 0);
+  device.setFVF(gfx::kFvfVertex);
+  device.setTexture(0, deviceSetup.textures[kWhiteTexture]);
+  device.clear(gfx::D3DCLEAR_TARGET | gfx::D3DCLEAR_ZBUFFER, 0x00787878, 1.0f);
+  const auto vertices = quad(0x80402010);
+  device.drawPrimitiveUP(gfx::D3DPT_TRIANGLELIST, 2, vertices.data(), sizeof(gfx::Vertex));
+  // x = +-1 at depth 4 lands at 320 +- 80; z = +-1 at 240 -+ 80.
+  EXPECT_EQ(device.backBuffer()[240 * 640 + 320], 0xFF402010u);  // white x colour, texture alpha
+  EXPECT_EQ(device.backBuffer()[170 * 640 + 250], 0xFF402010u);
+  EXPECT_EQ(device.backBuffer()[150 * 640 + 320], 0x00787878u);  // outside the quad
+  EXPECT_EQ(device.backBuffer()[240 * 640 + 405], 0x00787878u);
 }
 
 }  // namespace
