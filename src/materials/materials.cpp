@@ -1,10 +1,9 @@
 #include "materials/materials.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 #include "platform/os/files.h"
+#include "platform/os/text_numbers.h"
 
 namespace vandrel::materials {
 
@@ -21,14 +20,6 @@ void refreshEditor() {
   if (materialHooks.refreshEditor) materialHooks.refreshEditor();
 }
 
-// Truncation toward zero that stays defined for any float a file can lead to.
-std::int32_t truncToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return INT_MAX;
-  if (v <= -2147483648.0) return INT_MIN;
-  return static_cast<std::int32_t>(v);
-}
-
 float fromTrackbar(int position) { return static_cast<float>(position / kTrackbarScale); }
 
 void setRgb(gfx::D3DCOLORVALUE& c, float r, float g, float b) {
@@ -36,43 +27,6 @@ void setRgb(gfx::D3DCOLORVALUE& c, float r, float g, float b) {
   c.g = g;
   c.b = b;
 }
-
-// Numbers of one line: a decimal integer (leading blanks skipped) up to the next
-// comma. Nothing crosses the line feed, so a short line in a pack never takes the
-// next material's numbers.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-
-  std::size_t position() const { return pos_; }
-
-  // False at the line's end: no number left on this line.
-  bool atNumber() {
-    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\r'))
-      ++pos_;
-    return pos_ < text_.size() && text_[pos_] != '\n';
-  }
-
-  // The number here (0 when there are no digits, saturated to int32), then past the
-  // next comma of the line. Returns false when the line has no further comma.
-  std::int32_t read(bool* more) {
-    std::size_t p = pos_;
-    bool negative = false;
-    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
-    long long value = 0;
-    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
-      value = std::min<long long>(value * 10 + (text_[p] - '0'), 1LL << 32);
-    if (negative) value = -value;
-    while (p < text_.size() && text_[p] != ',' && text_[p] != '\n') ++p;
-    *more = p < text_.size() && text_[p] == ',';
-    pos_ = *more ? p + 1 : p;
-    return static_cast<std::int32_t>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-  }
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
 
 }  // namespace
 
@@ -163,7 +117,7 @@ void storeTrackbars(const MaterialTrackbars& t) {
 
 MaterialTrackbars trackbarsOf(int material) {
   const Material& mat = materialStore.materials[material & 0xFF];
-  auto pos = [](float c) { return truncToInt(c * kTrackbarScale); };
+  auto pos = [](float c) { return os::truncToInt32(c * kTrackbarScale); };
   MaterialTrackbars t{};
   const gfx::D3DCOLORVALUE* colours[3] = {&mat.Diffuse, &mat.Ambient, &mat.Specular};
   int* rows[3] = {t.diffuse, t.ambient, t.specular};
@@ -172,7 +126,7 @@ MaterialTrackbars trackbarsOf(int material) {
     rows[i][1] = pos(colours[i]->g);
     rows[i][2] = pos(colours[i]->b);
   }
-  t.power = truncToInt(mat.Power);
+  t.power = os::truncToInt32(mat.Power);
   t.bumpiness = materialStore.bumpiness[material & 0xFF];
   return t;
 }
@@ -190,7 +144,7 @@ void setColourFromChooser(MaterialColour which, std::uint8_t red, std::uint8_t g
 
 int swatchComponent(float c) {
   // A negative colour can only come from a file; it shows as black.
-  return std::clamp(truncToInt(c * 256.0), 0, 255);
+  return std::clamp(os::truncToInt32(c * 256.0), 0, 255);
 }
 
 std::uint32_t swatchPixel(const gfx::D3DCOLORVALUE& colour) {
@@ -207,14 +161,14 @@ std::string writeMaterialLine(std::uint8_t material) {
     out += ',';
   };
   auto putColour = [&put](const gfx::D3DCOLORVALUE& c) {
-    put(truncToInt(c.r * kTrackbarScale));
-    put(truncToInt(c.g * kTrackbarScale));
-    put(truncToInt(c.b * kTrackbarScale));
+    put(os::truncToInt32(c.r * kTrackbarScale));
+    put(os::truncToInt32(c.g * kTrackbarScale));
+    put(os::truncToInt32(c.b * kTrackbarScale));
   };
   putColour(mat.Diffuse);
   putColour(mat.Specular);
   putColour(mat.Ambient);
-  put(truncToInt(mat.Power));
+  put(os::truncToInt32(mat.Power));
   put(materialStore.mapNumber[material]);
   put(materialStore.bumpiness[material]);
   put(materialStore.stageType[material]);
@@ -228,7 +182,7 @@ std::size_t readMaterialLine(std::string_view text, std::uint8_t material) {
   float* colours[9] = {&mat.Diffuse.r,  &mat.Diffuse.g,  &mat.Diffuse.b,
                        &mat.Specular.r, &mat.Specular.g, &mat.Specular.b,
                        &mat.Ambient.r,  &mat.Ambient.g,  &mat.Ambient.b};
-  LineReader in(text);
+  os::NumberReader in(text);
   bool more = true;
   for (int field = 0; field < 14 && more && in.atNumber(); ++field) {
     const std::int32_t n = in.read(&more);

@@ -2,6 +2,7 @@
 
 #include "materials/materials.h"
 #include "platform/os/files.h"
+#include "platform/os/text_numbers.h"
 #include "render/device_setup.h"
 #include "render/render_settings.h"
 #include "scene/geometry_text.h"
@@ -65,12 +66,7 @@ std::size_t readMaterials(std::string_view text, std::size_t pos) {
 int readDecimal(std::string_view text) {
   std::size_t p = 0;
   while (p < text.size() && (text[p] == ' ' || text[p] == '\t' || text[p] == '\r' || text[p] == '\n')) ++p;
-  bool negative = p < text.size() && text[p] == '-';
-  if (p < text.size() && (text[p] == '-' || text[p] == '+')) ++p;
-  long long value = 0;
-  for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p)
-    value = std::min<long long>(value * 10 + (text[p] - '0'), 1LL << 31);
-  return static_cast<int>(negative ? -value : std::min<long long>(value, (1LL << 31) - 1));
+  return os::parseDecimal(text, p);
 }
 
 // Each slot's text runs from its count to four characters past its "end"; the

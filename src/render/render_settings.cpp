@@ -1,10 +1,10 @@
 #include "render/render_settings.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 #include "platform/os/files.h"
+#include "platform/os/text_numbers.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::render {
@@ -22,14 +22,6 @@ void redrawSwatch() {
   if (renderSettingsHooks.redrawSwatch) renderSettingsHooks.redrawSwatch();
 }
 
-// Truncation toward zero that stays defined for any camera the view can produce.
-std::int32_t truncToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return INT_MAX;
-  if (v <= -2147483648.0) return INT_MIN;
-  return static_cast<std::int32_t>(v);
-}
-
 int scenesInUse() {
   return std::min<int>(scene::sceneStore.sceneCount, scene::kSceneTable);
 }
@@ -40,67 +32,24 @@ void loadListEntry() {
   refresh();
 }
 
-// A bounded number reader: a decimal integer (0 when there are no digits, saturated
-// to int32), then on to just past the next comma. `lineBound` keeps both the
-// leading white space and the comma search inside the current line.
-class NumberReader {
- public:
-  explicit NumberReader(std::string_view text) : text_(text) {}
-
-  std::size_t position() const { return pos_; }
-  void moveTo(std::size_t p) { pos_ = std::min(p, text_.size()); }
-
-  // Skips leading white space; false when no number can start here.
-  bool atNumber(bool lineBound) {
-    while (pos_ < text_.size() && isSpace(text_[pos_], lineBound)) ++pos_;
-    return pos_ < text_.size() && text_[pos_] != '\n';
-  }
-
-  std::int32_t read(bool lineBound, bool* more) {
-    std::size_t p = pos_;
-    bool negative = false;
-    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
-    long long value = 0;
-    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
-      value = std::min<long long>(value * 10 + (text_[p] - '0'), 1LL << 32);
-    if (negative) value = -value;
-    while (p < text_.size() && text_[p] != ',' && !(lineBound && text_[p] == '\n')) ++p;
-    *more = p < text_.size() && text_[p] == ',';
-    pos_ = *more ? p + 1 : p;
-    return static_cast<std::int32_t>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-  }
-
-  void nextLine() {
-    while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
-    if (pos_ < text_.size()) ++pos_;
-  }
-
- private:
-  static bool isSpace(char c, bool lineBound) {
-    return c == ' ' || c == '\t' || c == '\r' || (!lineBound && c == '\n');
-  }
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
 
 constexpr std::string_view kCameraMarker = "camera_";
 
 void readFog(std::string_view fogText) {
-  NumberReader in(fogText);
+  os::NumberReader in(fogText);
   bool more = true;
   for (int s = 0; s < scenesInUse(); ++s) {
     scene::Scene& sc = scene::sceneStore.scenes[s];
     std::int32_t* fields[5] = {&sc.fogRed, &sc.fogGreen, &sc.fogBlue, &sc.fogStart, &sc.fogEnd};
     for (std::int32_t* field : fields) {
       if (!more || !in.atNumber(false)) return;
-      *field = in.read(false, &more);
+      *field = in.read(&more, false);
     }
   }
 }
 
 void readCameras(std::string_view text) {
-  NumberReader in(text);
+  os::NumberReader in(text);
   in.nextLine();  // the rest of the "camera_" line
   for (int k = 0; k < kStoredCameras; ++k) {
     if (in.position() >= text.size()) return;
@@ -109,7 +58,7 @@ void readCameras(std::string_view text) {
                          &c.targetX, &c.targetY, &c.targetZ, &c.angle};
     bool more = true;
     for (int f = 0; f < 8 && more && in.atNumber(true); ++f) {
-      const std::int32_t n = in.read(true, &more);
+      const std::int32_t n = in.read(&more, true);
       *fields[f] = f == 0 ? (static_cast<double>(n) * 4) / 256 : n;
     }
     in.nextLine();
@@ -214,9 +163,9 @@ std::string writeRenderSettings() {
   out += '\n';
   for (int k = 0; k < kStoredCameras; ++k) {
     const Camera& c = renderSettings.cameraList[k];
-    put(truncToInt(c.zoom * 64));
+    put(os::truncToInt32(c.zoom * 64));
     for (double v : {c.eyeX, c.eyeY, c.eyeZ, c.targetX, c.targetY, c.targetZ, c.angle})
-      put(truncToInt(v));
+      put(os::truncToInt32(v));
     out += '\n';
   }
   return out;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <cstdint>
 
+#include "platform/os/text_numbers.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 
@@ -131,11 +132,7 @@ class Reader {
     if (usedUp_) return false;
     std::size_t p = pos_;
     while (p < text_.size() && isWhiteSpace(text_[p])) ++p;
-    bool negative = false;
-    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
-    std::int64_t v = 0;
-    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
-      v = std::min<std::int64_t>(v * 10 + (text_[p] - '0'), std::int64_t{1} << 32);
+    const std::int32_t v = os::parseDecimal(text_, p);
     const std::size_t comma = text_.find(',', p);
     if (comma == std::string_view::npos) {
       usedUp_ = true;
@@ -143,9 +140,7 @@ class Reader {
       return false;
     }
     pos_ = comma + 1;
-    if (negative) v = -v;
-    *value = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));  // beyond int32: saturated
+    *value = v;
     return true;
   }
 

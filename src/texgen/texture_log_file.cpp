@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "platform/os/files.h"
+#include "platform/os/text_numbers.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
@@ -57,13 +58,7 @@ class Scanner {
   int readNumber() {
     std::size_t p = pos_;
     while (p < text_.size() && (text_[p] == ' ' || text_[p] == '\t')) ++p;
-    bool negative = false;
-    if (p < text_.size() && (text_[p] == '-' || text_[p] == '+')) negative = text_[p++] == '-';
-    long long value = 0;
-    for (; p < text_.size() && text_[p] >= '0' && text_[p] <= '9'; ++p)
-      value = std::min<long long>(value * 10 + (text_[p] - '0'), 1LL << 32);
-    if (negative) value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return os::parseDecimal(text_, p);
   }
 
   int lineNumber() const {

@@ -54,7 +54,7 @@ TEST_F(VertexStage, LightsAreCarriedIntoCameraSpaceAttenuatedAndClamped) {
   s.material = {{0.5f, 0.25f, 1, 0.75f}, {0.5f, 0.5f, 0.5f, 1}, {}, {0.8f, 0, 0, 0}, 0};
   D3DLIGHT9& sun = light(3, D3DLIGHT_DIRECTIONAL);  // camera-space L = (0,0,-1)
   sun.Direction = {0, 2, 0}, sun.Ambient = {0.25f, 0.25f, 0.25f, 0}, sun.Diffuse = {1, 1, 1, 0};
-  // Normal (0,-0.6,0.8) in camera space is (0,-0.8,-0.6): N.L = 0.6; ambient part 0.125.
+  // Normal (0,-0.6,0.8) in camera space is (0,-0.8,-0.6): N.L = 0.6; ambient term 0.125.
   ShadedVertex o = shade({0, 0, 5, 0, -0.6f, 0.8f, 0xFF00FF00u, 0, 0});
   expectNear(o.diffuse, {1, 0.275f, 0.725f, 0.75f});  // red 0.8 + 0.125 + 0.3 clamps
   o = shade({0, 0, 5, 0, 0.6f, -0.8f, 0, 0, 0});      // facing away: ambient and emissive only
