@@ -112,6 +112,14 @@ TEST_F(ComplexPack, CleanUpClearsTheSlotsClonesAreGeneratedInto) {
   }
   EXPECT_EQ(scene::objectRecord(1, 6).scaleX, 99);
   EXPECT_EQ(scene::modifierList(0, 4).count, 2);  // other scenes are not touched
+
+  // A rule that runs past the scene's 256 slots stops at the last one.
+  scene::sceneStore.scenes[1].objectCount = 251;
+  scene::cloneRule(1, 250) = scene::CloneRule{0, 254, 10};
+  fill(1, 255);
+  cleanUpCloneSlots();
+  EXPECT_EQ(scene::objectRecord(1, 255).scaleX, 0);
+  EXPECT_EQ(scene::modifierList(1, 255).count, 0);
 }
 
 TEST_F(ComplexPack, ASlotStoredEmptyKeepsItsLogAndAMissingSectionKeepsItsData) {
