@@ -1,0 +1,7 @@
+#include "geometry/mesh_state.h"
+
+namespace vandrel::geometry {
+
+void applyModifiers() {}
+
+}  // namespace vandrel::geometry
