@@ -1,0 +1,143 @@
+#include "geometry/primitives.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "materials/materials.h"
+#include "render/device_setup.h"
+#include "render/render_settings.h"
+#include "scene/catalogues.h"
+
+namespace vandrel::geometry {
+
+namespace {
+
+using namespace vandrel::scene;
+
+constexpr double kRad = render::kDegreesToRadians;
+
+double sinDeg(double degrees) { return std::sin(degrees * kRad); }
+double cosDeg(double degrees) { return std::cos(degrees * kRad); }
+
+ObjectPoint sphere(double U, double V, double sx, double sy, double sz) {
+  const double a = V / 2, b = U;
+  return {sinDeg(a) * cosDeg(b) * sx, sinDeg(a) * sinDeg(b) * sy, cosDeg(a) * sz};
+}
+
+ObjectPoint tube(double U, double V, double sx, double sy, double sz) {
+  const double b = U;
+  return {sinDeg(b) * sx, cosDeg(b) * sy, sz * V / 180 - sz};
+}
+
+// Face k of a cube of half-edge D (in the face's own 180 units).
+ObjectPoint cube(double U, double V, double D, int face, double sx, double sy, double sz) {
+  const double c = U - 180, d = V - 180;
+  double Xp, Yp, Zp;
+  if (face < 4) {
+    const double t = 90.0 * face;
+    Xp = c * cosDeg(t) - D * sinDeg(t);
+    Zp = c * sinDeg(t) + D * cosDeg(t);
+    Yp = d;
+  } else {
+    const double t = 180.0 * face - 720 + 90;
+    Xp = c;
+    Zp = D * cosDeg(t) - d * sinDeg(t);
+    Yp = d * cosDeg(t) + D * sinDeg(t);
+  }
+  return {sx * Xp / 180, sy * Yp / 180, sz * Zp / 180};
+}
+
+ObjectPoint torus(double U, int i, int M, double sx, double sy, double sz, double e) {
+  const double b = U;
+  const double r = 1 + cosDeg(b) * (sy + e) / 64;
+  const double phi = i * 360.0 / torusRingDivisor(M);
+  return {sz * sinDeg(b) * (sx + e) / 64, sz * r * cosDeg(phi), -sz * r * sinDeg(phi)};
+}
+
+}  // namespace
+
+int HeightMap::height(int column, int row) const {
+  if (!pixels || edge <= 0) return 0;
+  column = std::clamp(column, 0, edge - 1);
+  row = std::clamp(row, 0, edge - 1);
+  return static_cast<int>(pixels[static_cast<std::size_t>(row) * edge + column] & 0xFFu);
+}
+
+HeightMap heightMapOf(const SceneObject& object) {
+  HeightMap map;
+  map.relief = materials::materialStore.bumpiness[object.material];
+  const std::int32_t number = materials::materialStore.mapNumber[object.material];
+  if (number < 1 || number >= render::kTextureTableSize) return map;
+  const gfx::Texture* texture = render::deviceSetup.textures[number].get();
+  if (!texture) return map;
+  map.pixels = texture->pixels();
+  map.edge = texture->edge();
+  return map;
+}
+
+int torusRingDivisor(int M) {
+  const int M2 = 2 * (M / 2);
+  return M2 < 2 ? 2 : M2;
+}
+
+ObjectPoint evaluatePrimitive(const SceneObject& object, const HeightMap& map, int j, int i, int N,
+                              int M, double U, double V, int cubeFace) {
+  const double sx = object.scaleX, sy = object.scaleY, sz = object.scaleZ;
+  // h x sx x B is an integer product in the formulas; 64 bits keep it exact.
+  const auto heightB = [&] {
+    return static_cast<std::int64_t>(map.height(j == N ? 0 : j, i == M ? 0 : i));
+  };
+  const std::int64_t h = map.relief;
+  switch (object.primitive) {
+    case kSphere:
+      return sphere(U, V, sx, sy, sz);
+    case kTube:
+      return tube(U, V, sx, sy, sz);
+    case kCylinder: {
+      ObjectPoint p = tube(U, V, sx, sy, sz);
+      if (i == 0 || i == M) p.X = p.Y = 0;
+      return p;
+    }
+    case kBarrel: {
+      ObjectPoint p = tube(U, V, sx, sy, sz);
+      if (i == M) p.X = p.Y = 0;
+      return p;
+    }
+    case kPlane:
+      return {2 * sx * U / 360 - sx, 2 * sy * V / 360 - sy, 0};
+    case kLandscape: {
+      const std::int64_t product = h * object.scaleX * heightB();
+      return {2 * sx * U / 360 - sx, static_cast<double>(-product) * (1.0 / 16384),
+              2 * sy * V / 360 - sy};
+    }
+    case kLandscapeOnSphere: {
+      const double e = static_cast<double>(h * object.scaleX * heightB()) / 256;
+      return sphere(U, V, sx + e, sy + e, sz + e);
+    }
+    case kLandscapeOnTube: {
+      const double e = static_cast<double>(h * object.scaleX * heightB()) / 256;
+      return tube(U, V, sx + e, sy + e, sz);
+    }
+    case kCube:
+      return cube(U, V, 180, cubeFace, sx, sy, sz);
+    case kLandscapeOnCube:
+      return cube(U, V, 180 + static_cast<double>(h * heightB()) / 4, cubeFace, sx, sy, sz);
+    case kLandscapeOnCubeMinus:
+      return cube(U, V, 180 - static_cast<double>(h * heightB()) / 4, cubeFace, sx, sy, sz);
+    case kPostprocessor:
+      return {(sx * U / 360 - sx / 2) / 32, (sy * V / 360 - sy / 2) / 32, 0};
+    case kTorus:
+      return torus(U, i, M, sx, sy, sz, 0);
+    case kLandscapeOnTorus: {
+      const double e = static_cast<double>(h * object.scaleX * heightB()) / 16384;
+      return torus(U, i, M, sx, sy, sz, e);
+    }
+    case kSun:
+    case kLamp:
+      return sphere(U, V, 32, 32, 32);
+    default:
+      return {0, 0, 0};
+  }
+}
+
+}  // namespace vandrel::geometry
