@@ -3,8 +3,10 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <tuple>
 
 #include "app/file_commands.h"
+#include "app/scene_commands.h"
 #include "app/texture_command.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +32,28 @@ int main(int argc, char** argv) {
   resaveCommand->add_option("input", resaveInput, "file to read")->required();
   resaveCommand->add_option("-o,--output", resaveOutput, "file to write (same kind)")->required();
 
+  vandrel::app::SceneCommandOptions mesh;
+  std::string eye, target;
+  int object = -1;
+  bool allObjects = false;
+  CLI::App* meshCommand =
+      app.add_subcommand("mesh", "Build objects of a scene and write their vertices (.raw or .obj)");
+  meshCommand->add_option("input", mesh.input, "scene (.vsc or .vsl)")->required();
+  meshCommand->add_option("--scene", mesh.scene, "scene number (default 0)");
+  auto* objectOption = meshCommand->add_option("--object", object, "object number");
+  auto* allOption = meshCommand->add_flag("--all", allObjects, "every object of the scene, in order");
+  objectOption->excludes(allOption);
+  meshCommand->add_option("--quality", mesh.quality, "render quality 0..255 (default 128)");
+  meshCommand->add_option("--tau", mesh.tau, "animation time (default 0)");
+  auto* cameraOption = meshCommand->add_option("--camera", mesh.camera, "camera list entry 0..254");
+  auto* eyeOption = meshCommand->add_option("--eye", eye, "camera eye x,y,z");
+  auto* targetOption = meshCommand->add_option("--target", target, "camera target x,y,z");
+  auto* angleOption = meshCommand->add_option("--angle", mesh.angle, "camera angle (radians)");
+  auto* zoomOption = meshCommand->add_option("--zoom", mesh.zoom, "camera zoom");
+  for (auto* explicitCamera : {eyeOption, targetOption, angleOption, zoomOption})
+    cameraOption->excludes(explicitCamera);
+  meshCommand->add_option("-o,--output", mesh.output, "output (.raw or .obj)")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -40,6 +64,23 @@ int main(int argc, char** argv) {
   }
 
   if (*textureCommand) return vandrel::app::runTextureCommand(texture, std::cerr);
+  if (*meshCommand) {
+    if (!allObjects && object < 0) {
+      std::cerr << "vandrel: mesh needs --object O or --all\n";
+      return 2;
+    }
+    if (!allObjects) mesh.object = object;
+    for (auto [text, vector, name] : {std::tuple{&eye, &mesh.eye, "--eye"}, std::tuple{&target, &mesh.target, "--target"}}) {
+      if (text->empty()) continue;
+      vandrel::app::Vector3 v;
+      if (!vandrel::app::parseVector3(*text, &v)) {
+        std::cerr << "vandrel: " << name << " takes x,y,z\n";
+        return 2;
+      }
+      *vector = v;
+    }
+    return vandrel::app::runMeshCommand(mesh, std::cerr);
+  }
   if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
   if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
   return 2;

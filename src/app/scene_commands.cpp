@@ -1,0 +1,132 @@
+#include "app/scene_commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "geometry/clones.h"
+#include "geometry/mesh_build.h"
+#include "geometry/mesh_state.h"
+#include "pack/complex_pack.h"
+#include "pack/document.h"
+#include "platform/os/files.h"
+#include "render/device_setup.h"
+#include "render/render_settings.h"
+#include "scene/geometry_text.h"
+#include "scene/scene_store.h"
+
+namespace vandrel::app {
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = 1'000'000;
+
+bool endsWith(const std::string& s, const char* suffix) {
+  const std::size_t n = std::strlen(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+int fail(std::ostream& err, const std::string& message) {
+  err << "vandrel: " << message << '\n';
+  return 1;
+}
+
+void applyCamera(const SceneCommandOptions& o) {
+  render::Camera& c = render::renderSettings.currentCamera;
+  if (o.camera) c = render::renderSettings.cameraList[*o.camera];
+  if (o.eye) c.eyeX = o.eye->x, c.eyeY = o.eye->y, c.eyeZ = o.eye->z;
+  if (o.target) c.targetX = o.target->x, c.targetY = o.target->y, c.targetZ = o.target->z;
+  if (o.angle) c.angle = *o.angle;
+  if (o.zoom) c.zoom = *o.zoom;
+}
+
+std::string objText(const std::vector<gfx::Vertex>& vertices) {
+  std::ostringstream out;
+  out.precision(9);
+  for (const gfx::Vertex& v : vertices) out << "v " << v.x << ' ' << v.y << ' ' << v.z << '\n';
+  for (const gfx::Vertex& v : vertices) out << "vt " << v.tu << ' ' << v.tv << '\n';
+  for (const gfx::Vertex& v : vertices) out << "vn " << v.nx << ' ' << v.ny << ' ' << v.nz << '\n';
+  for (std::size_t t = 0; t + 2 < vertices.size(); t += 3) {
+    out << 'f';
+    for (std::size_t k = t + 1; k <= t + 3; ++k) out << ' ' << k << '/' << k << '/' << k;
+    out << '\n';
+  }
+  return out.str();
+}
+
+}  // namespace
+
+bool parseVector3(const std::string& text, Vector3* v) {
+  char tail = 0;
+  return std::sscanf(text.c_str(), "%lf,%lf,%lf%c", &v->x, &v->y, &v->z, &tail) == 3;
+}
+
+std::string prepareScene(const SceneCommandOptions& o) {
+  const bool pack = endsWith(o.input, ".vsc");
+  if (!pack && !endsWith(o.input, ".vsl")) return "'" + o.input + "': expected a .vsc or .vsl file";
+  if (o.camera && (*o.camera < 0 || *o.camera > 254)) return "--camera must be 0..254";
+  if (o.quality < 0 || o.quality > 255) return "--quality must be 0..255";
+  std::string text, error;
+  if (!os::readFile(o.input, kMaxFileBytes, &text, &error)) return error;
+
+  render::releaseDevice();
+  pack::resetDocument();
+  geometry::resetMeshState();
+  render::createDevice();
+  if (pack)
+    pack::readPack(text);  // every texture rebuilt; camera list entry 0 current
+  else
+    scene::readCurrentScene(text);
+
+  scene::SceneStore& s = scene::sceneStore;
+  if (o.scene < 0 || o.scene >= s.sceneCount)
+    return "--scene " + std::to_string(o.scene) + ": the file has " + std::to_string(s.sceneCount) + " scene(s)";
+  s.currentScene = static_cast<std::uint8_t>(o.scene);
+  const int objects = s.scenes[o.scene].objectCount;
+  if (o.object && (*o.object < 0 || *o.object >= objects))
+    return "--object " + std::to_string(*o.object) + ": scene " + std::to_string(o.scene) + " has " +
+           std::to_string(objects) + " object(s)";
+  applyCamera(o);
+  render::renderSettings.quality = o.quality;
+  geometry::animationTime = static_cast<float>(o.tau);
+  return "";
+}
+
+int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
+  const bool obj = endsWith(o.output, ".obj");
+  if (!obj && !endsWith(o.output, ".raw"))
+    return fail(err, "'" + o.output + "': the output must end in .raw or .obj");
+  const std::string problem = prepareScene(o);
+  if (!problem.empty()) return fail(err, problem);
+
+  // As a frame does: the view rotation, then the clone rules, then each mesh.
+  geometry::updateViewRotation();
+  geometry::expandClones();
+  scene::Scene& sc = scene::sceneStore.scenes[o.scene];
+  const int first = o.object ? *o.object : 0;
+  const int last = o.object ? *o.object : sc.objectCount - 1;
+  std::vector<gfx::Vertex> vertices;
+  const std::uint8_t current = sc.currentObject;
+  for (int object = first; object <= last; ++object) {
+    sc.currentObject = static_cast<std::uint8_t>(object);
+    geometry::buildCurrentObjectMesh();
+    const geometry::MeshState& m = geometry::meshState;
+    vertices.insert(vertices.end(), m.vertices.begin(), m.vertices.begin() + m.vertexCount);
+  }
+  sc.currentObject = current;
+
+  std::string bytes;
+  if (obj) {
+    bytes = objText(vertices);
+  } else {
+    bytes.resize(vertices.size() * sizeof(gfx::Vertex));
+    if (!vertices.empty()) std::memcpy(bytes.data(), vertices.data(), bytes.size());
+  }
+  std::string error;
+  if (!os::writeFile(o.output, bytes, &error)) return fail(err, error);
+  return 0;
+}
+
+}  // namespace vandrel::app

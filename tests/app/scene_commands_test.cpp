@@ -1,0 +1,104 @@
+#include "app/scene_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "geometry/mesh_build.h"
+#include "geometry/mesh_state.h"
+#include "pack/document.h"
+#include "render/device_setup.h"
+#include "scene/geometry_text.h"
+#include "scene/scene_store.h"
+
+namespace vandrel::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MeshCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / ("mesh_command_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    // A scene layer with a sphere of 8 x 8 and a cube of 2 x 2 behind it.
+    pack::resetDocument();
+    scene::currentObjectRecord().gridN = scene::currentObjectRecord().gridM = 8;
+    scene::insertObject(false);
+    scene::currentObjectRecord().primitive = 8;
+    scene::currentObjectRecord().gridN = scene::currentObjectRecord().gridM = 2;
+    scene::currentObjectRecord().posY = 300;
+    std::ofstream(path("scene.vsl"), std::ios::binary) << scene::writeCurrentScene();
+  }
+  void TearDown() override {
+    render::releaseDevice();
+    fs::remove_all(dir_);
+  }
+  std::string path(const std::string& name) { return (dir_ / name).string(); }
+  static std::string slurp(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  fs::path dir_;
+};
+
+TEST_F(MeshCommand, WritesTheVerticesExactlyAsBuilt) {
+  SceneCommandOptions o;
+  o.input = path("scene.vsl");
+  o.output = path("all.raw");
+  o.eye = Vector3{-60, 250, -90};
+  std::ostringstream err;
+  ASSERT_EQ(runMeshCommand(o, err), 0) << err.str();
+  const std::string all = slurp(o.output);
+  ASSERT_EQ(all.size(), (8 * 8 * 6 + 36 * 2 * 2) * 36u);
+
+  // Object 1 alone equals the tail of --all and a build of our own.
+  o.object = 1;
+  o.output = path("cube.raw");
+  ASSERT_EQ(runMeshCommand(o, err), 0) << err.str();
+  const std::string cube = slurp(o.output);
+  EXPECT_EQ(cube, all.substr(8 * 8 * 6 * 36));
+  scene::sceneStore.scenes[0].currentObject = 1;
+  geometry::updateViewRotation();
+  geometry::buildCurrentObjectMesh();
+  ASSERT_EQ(geometry::meshState.vertexCount, 144);
+  EXPECT_EQ(std::memcmp(cube.data(), geometry::meshState.vertices.data(), cube.size()), 0);
+
+  o.output = path("cube.obj");
+  ASSERT_EQ(runMeshCommand(o, err), 0);
+  const std::string obj = slurp(o.output);
+  EXPECT_EQ(std::count(obj.begin(), obj.end(), 'f'), 48);
+  EXPECT_NE(obj.find("f 1/1/1 2/2/2 3/3/3\n"), std::string::npos);
+}
+
+TEST_F(MeshCommand, BadArgumentsAreOneLineErrorsAndWriteNothing) {
+  SceneCommandOptions o;
+  o.input = path("scene.vsl");
+  o.output = path("x.raw");
+  std::ostringstream err;
+  o.object = 5;
+  EXPECT_EQ(runMeshCommand(o, err), 1);
+  o.object.reset();
+  o.scene = 3;
+  EXPECT_EQ(runMeshCommand(o, err), 1);
+  o.scene = 0;
+  o.input = path("missing.vsl");
+  EXPECT_EQ(runMeshCommand(o, err), 1);
+  o.input = path("scene.vsl");
+  o.output = path("x.png");
+  EXPECT_EQ(runMeshCommand(o, err), 1);
+  EXPECT_FALSE(fs::exists(path("x.raw")));
+  const std::string messages = err.str();
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
+  Vector3 v;
+  EXPECT_TRUE(parseVector3("-60,250,-90", &v));
+  EXPECT_EQ(v.z, -90);
+  EXPECT_FALSE(parseVector3("1,2", &v));
+  EXPECT_FALSE(parseVector3("1,2,3,4", &v));
+}
+
+}  // namespace
+}  // namespace vandrel::app
