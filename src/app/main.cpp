@@ -54,6 +54,14 @@ int main(int argc, char** argv) {
     cameraOption->excludes(explicitCamera);
   meshCommand->add_option("-o,--output", mesh.output, "output (.raw or .obj)")->required();
 
+  vandrel::app::SceneCommandOptions renderOptions;
+  CLI::App* renderCommand = app.add_subcommand("render", "Draw one frame of a scene into a 640 x 480 PNG");
+  renderCommand->add_option("input", renderOptions.input, "scene (.vsc or .vsl)")->required();
+  renderCommand->add_option("--scene", renderOptions.scene, "scene number (default 0)");
+  renderCommand->add_option("--tau", renderOptions.tau, "animation time (default 0)");
+  renderCommand->add_option("--camera", renderOptions.camera, "camera list entry 0..254");
+  renderCommand->add_option("-o,--output", renderOptions.output, "output image (.png)")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -81,6 +89,7 @@ int main(int argc, char** argv) {
     }
     return vandrel::app::runMeshCommand(mesh, std::cerr);
   }
+  if (*renderCommand) return vandrel::app::runRenderCommand(renderOptions, std::cerr);
   if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
   if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
   return 2;

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/image_output.h"
 #include "geometry/clones.h"
 #include "geometry/mesh_build.h"
 #include "geometry/mesh_state.h"
@@ -13,6 +14,7 @@
 #include "pack/document.h"
 #include "platform/os/files.h"
 #include "render/device_setup.h"
+#include "render/frame.h"
 #include "render/render_settings.h"
 #include "scene/geometry_text.h"
 #include "scene/scene_store.h"
@@ -126,6 +128,28 @@ int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
   }
   std::string error;
   if (!os::writeFile(o.output, bytes, &error)) return fail(err, error);
+  return 0;
+}
+
+}  // namespace vandrel::app
+
+namespace vandrel::app {
+
+int runRenderCommand(const SceneCommandOptions& o, std::ostream& err) {
+  if (!endsWith(o.output, ".png")) return fail(err, "'" + o.output + "': the output must end in .png");
+  const std::string problem = prepareScene(o);
+  if (!problem.empty()) return fail(err, problem);
+  render::resetFrameState();
+  std::vector<std::uint32_t> presented;
+  render::deviceSetup.device->setPresentHandler([&](const std::uint32_t* pixels, int width, int height) {
+    presented.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
+  });
+  render::renderFrameAt(static_cast<float>(o.tau));
+  // The view shows colours only: the alpha the frame leaves behind is not part of it.
+  for (std::uint32_t& p : presented) p |= 0xFF000000u;
+  std::string error;
+  if (!writeImage(o.output, presented.data(), gfx::kBackBufferWidth, gfx::kBackBufferHeight, &error))
+    return fail(err, error);
   return 0;
 }
 

@@ -28,6 +28,9 @@ bool parseVector3(const std::string& text, Vector3* v);
 
 int runMeshCommand(const SceneCommandOptions& options, std::ostream& err);
 
+// One frame drawn by the software device, written as the presented 640 x 480 PNG.
+int runRenderCommand(const SceneCommandOptions& options, std::ostream& err);
+
 // Loads the input and prepares scene, camera, quality and tau as both commands
 // need them. Returns an error message, or "".
 std::string prepareScene(const SceneCommandOptions& options);

@@ -74,6 +74,20 @@ TEST_F(MeshCommand, WritesTheVerticesExactlyAsBuilt) {
   EXPECT_NE(obj.find("f 1/1/1 2/2/2 3/3/3\n"), std::string::npos);
 }
 
+TEST_F(MeshCommand, RenderWritesTheFrameAsAnOpaquePng) {
+  SceneCommandOptions o;
+  o.input = path("scene.vsl");
+  o.output = path("frame.png");
+  std::ostringstream err;
+  ASSERT_EQ(runRenderCommand(o, err), 0) << err.str();
+  const std::string png = slurp(o.output);
+  EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x02\x80\0\0\x01\xe0", 8));  // 640 x 480
+  o.output = path("frame.raw");
+  EXPECT_EQ(runRenderCommand(o, err), 1);
+  EXPECT_FALSE(fs::exists(o.output));
+}
+
 TEST_F(MeshCommand, BadArgumentsAreOneLineErrorsAndWriteNothing) {
   SceneCommandOptions o;
   o.input = path("scene.vsl");
