@@ -6,6 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+
+#include "app/scene_commands.h"
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
 #include "pack/document.h"
@@ -77,6 +80,24 @@ void renderBusyFrame(benchmark::State& state) {
   render::releaseDevice();
 }
 
+// The demo pack's first scene, as the README's command renders it.
+void renderDemoFrame(benchmark::State& state) {
+  app::SceneCommandOptions options;
+  options.input = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
+  const std::string problem = app::prepareScene(options);
+  if (!problem.empty()) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  render::resetFrameState();
+  for (auto _ : state) {
+    render::renderFrameAt(0.0f);
+    benchmark::DoNotOptimize(render::deviceSetup.device->backBuffer());
+  }
+  render::releaseDevice();
+}
+
 }  // namespace
 
+BENCHMARK(renderDemoFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(renderBusyFrame)->Arg(0)->Arg(1)->ArgName("crowded")->Unit(benchmark::kMillisecond);

@@ -44,6 +44,7 @@ SceneObject& add(int primitive, int x, int y, int z, int size, int grid, int mat
   o.material = static_cast<std::uint8_t>(material);
   o.texture = static_cast<std::uint8_t>(texture);
   o.cU = o.cV = 1;
+  scene::currentCloneRule() = scene::CloneRule{};  // a new object keeps the previous one's rule
   return o;
 }
 
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 7; ++k) add(0, 0, 0, 0, 0, 8, 0, 1);  // slots the ring fills
     add(15, 400, -300, 500, 64, 8, 3, 253);  // sun
     add(16, -160, -140, 60, 900, 8, 4, 253); // lamp (range from scaleX)
-    add(11, 0, 0, 0, 64, 1, 5, 0);           // postprocessor: a faint glow of the frame so far
+    add(11, 0, 0, 0, 256, 1, 5, 0);          // postprocessor: a faint glow of the frame so far
+    scene::currentObjectRecord().scaleY = 192;  // the whole screen at the fixed view's depth
     scene::currentObjectRecord().alphaMode = 1;
     add(12, 0, 0, 0, 64, 1, 0, 0);           // zbuf cleaner
     add(13, -330, -180, -150, 12, 24, 6, 6); // a small torus drawn over everything
@@ -123,9 +125,10 @@ int main(int argc, char** argv) {
     auto& sc = scene::sceneStore.scenes[0];
     sc.fogRed = 40; sc.fogGreen = 50; sc.fogBlue = 80; sc.fogStart = 24; sc.fogEnd = 75;
   }
-  // The first camera looks at the planet from above and in front.
+  // The first camera looks down on the planet and its ring.
   render::Camera& camera = render::renderSettings.cameraList[0];
-  camera.eyeX = 60, camera.eyeY = -360, camera.eyeZ = 300;
-  camera.targetX = 120, camera.targetY = -720, camera.targetZ = 600;
+  camera.eyeX = 0, camera.eyeY = 0, camera.eyeZ = 460;
+  camera.targetX = 0, camera.targetY = 0, camera.targetZ = 600;
+  camera.zoom = 1.4;
   std::ofstream(argv[2], std::ios::binary) << pack::writePack();
 }

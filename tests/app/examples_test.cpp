@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/scene_commands.h"
 #include "app/texture_command.h"
+#include "render/device_setup.h"
 
 namespace vandrel::app {
 namespace {
@@ -44,6 +46,21 @@ TEST(Examples, EveryLogRendersCleanlyIntoARichPicture) {
     }
     EXPECT_GT(colours.size(), 64u) << log;
   }
+  fs::remove(out);
+}
+
+TEST(Examples, TheDemoPackRendersAFullPicture) {
+  const fs::path out = fs::path(::testing::TempDir()) / "demo.png";
+  SceneCommandOptions options;
+  options.input = (fs::path(VANDREL_SOURCE_DIR) / "examples" / "demo.vsc").string();
+  options.output = out.string();
+  std::ostringstream err;
+  ASSERT_EQ(runRenderCommand(options, err), 0) << err.str();
+  // Many colours reach the screen: textures, lights, fog and the glow.
+  const std::uint32_t* image = render::deviceSetup.device->backBuffer();
+  std::set<std::uint32_t> colours(image, image + 640 * 480);
+  EXPECT_GT(colours.size(), 2000u);
+  render::releaseDevice();
   fs::remove(out);
 }
 
