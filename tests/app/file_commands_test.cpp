@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scratch_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,23 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FileCommands : public ::testing::Test {
+class FileCommands : public test::ScratchFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) / ("file_commands_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
+    ScratchFolderTest::SetUp();
     pack::resetDocument();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string write(const std::string& name, const std::string& contents) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
-  }
-  static std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
   std::string info(const std::string& path) {
     std::ostringstream out, err;
@@ -46,7 +36,6 @@ class FileCommands : public ::testing::Test {
     return out.str();
   }
 
-  fs::path dir_;
 };
 
 // Files made by the program's own writers, one of each kind.
@@ -72,8 +61,8 @@ TEST_F(FileCommands, EveryKindComesBackByteForByte) {
       {"f.sna", texedit::writeSinusAnimation(3)},
   };
   for (const auto& [name, text] : files) {
-    const std::string in = write(name, text);
-    const std::string out = (dir_ / ("copy-" + name)).string();
+    const std::string in = file(name, text);
+    const std::string out = path("copy-" + name);
     std::ostringstream err;
     ASSERT_EQ(runResaveCommand(in, out, err), 0) << name << err.str();
     EXPECT_EQ(slurp(out), text) << name;
@@ -85,15 +74,15 @@ TEST_F(FileCommands, RenderSettingsOfSeveralScenesKeepEveryScenesFog) {
   scene::newScene();
   scene::sceneStore.scenes[2].fogStart = 17;
   const std::string text = render::writeRenderSettings();
-  const std::string in = write("s.vrs", text);
+  const std::string in = file("s.vrs", text);
   std::ostringstream err;
-  ASSERT_EQ(runResaveCommand(in, (dir_ / "t.vrs").string(), err), 0);
-  EXPECT_EQ(slurp((dir_ / "t.vrs").string()), text);
+  ASSERT_EQ(runResaveCommand(in, path("t.vrs"), err), 0);
+  EXPECT_EQ(slurp(path("t.vrs")), text);
   EXPECT_NE(info(in).find("scene 2: fog 0,0,0 from 17 to 254"), std::string::npos) << info(in);
 }
 
 TEST_F(FileCommands, InfoSummarisesAPack) {
-  const std::string path = write("p.vsc", samplePack());
+  const std::string path = file("p.vsc", samplePack());
   const std::string text = info(path);
   EXPECT_NE(text.find("2 scene(s)"), std::string::npos) << text;
   EXPECT_NE(text.find("object 1: тор (13)"), std::string::npos) << text;
@@ -107,12 +96,12 @@ TEST_F(FileCommands, InfoSummarisesAPack) {
 
 TEST_F(FileCommands, ErrorsAreOneLineAndWriteNothing) {
   std::ostringstream out, err;
-  EXPECT_EQ(runInfoCommand((dir_ / "none.vsc").string(), out, err), 1);
-  EXPECT_EQ(runInfoCommand(write("x.txt", "hello"), out, err), 1);
-  EXPECT_EQ(runResaveCommand(write("bad.vtx", "tsize=7;\nend\n"), (dir_ / "o.vtx").string(), err), 1);
-  EXPECT_EQ(runResaveCommand(write("ok.vtx", "tsize=32;\nend\n"), (dir_ / "o.vsl").string(), err), 1);
-  EXPECT_FALSE(fs::exists(dir_ / "o.vtx"));
-  EXPECT_FALSE(fs::exists(dir_ / "o.vsl"));
+  EXPECT_EQ(runInfoCommand(path("none.vsc"), out, err), 1);
+  EXPECT_EQ(runInfoCommand(file("x.txt", "hello"), out, err), 1);
+  EXPECT_EQ(runResaveCommand(file("bad.vtx", "tsize=7;\nend\n"), path("o.vtx"), err), 1);
+  EXPECT_EQ(runResaveCommand(file("ok.vtx", "tsize=32;\nend\n"), path("o.vsl"), err), 1);
+  EXPECT_FALSE(exists("o.vtx"));
+  EXPECT_FALSE(exists("o.vsl"));
   const std::string messages = err.str();
   EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scratch_folder.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,11 +21,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MeshCommand : public ::testing::Test {
+class MeshCommand : public test::ScratchFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) / ("mesh_command_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
+    ScratchFolderTest::SetUp();
     // A scene layer with a sphere of 8 x 8 and a cube of 2 x 2 behind it.
     pack::resetDocument();
     scene::currentObjectRecord().gridN = scene::currentObjectRecord().gridM = 8;
@@ -35,14 +36,8 @@ class MeshCommand : public ::testing::Test {
   }
   void TearDown() override {
     render::releaseDevice();
-    fs::remove_all(dir_);
+    ScratchFolderTest::TearDown();
   }
-  std::string path(const std::string& name) { return (dir_ / name).string(); }
-  static std::string slurp(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  fs::path dir_;
 };
 
 TEST_F(MeshCommand, WritesTheVerticesExactlyAsBuilt) {

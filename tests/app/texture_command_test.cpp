@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scratch_folder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,32 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TextureCommand : public ::testing::Test {
+class TextureCommand : public test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) / ("texture_command_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string file(const std::string& name, const std::string& contents) {
-    std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
-  }
-  std::string path(const std::string& name) { return (dir_ / name).string(); }
-
   int run(const std::string& input, const std::string& output, int size = 0) {
     err_.str("");
     return runTextureCommand({input, output, size}, err_);
   }
 
-  static std::string slurp(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
 
-  fs::path dir_;
   std::ostringstream err_;
 };
 
