@@ -4,9 +4,11 @@
 #include "geometry/modifiers.h"
 
 #include <algorithm>
+#include <bit>
 #include <bitset>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "geometry/mesh_state.h"
@@ -53,7 +55,57 @@ void rotateMinus(double& u, double& v, double t) {
   u = nu;
 }
 
+// sin and cos of an angle that is the same for every point of an object (a phase
+// or a fixed turn), remembered by its exact bits: a hit returns the values a fresh
+// call would.
+struct TrigMemo {
+  std::uint64_t bits = 0;
+  bool set = false;
+  double s = 0, c = 0;
+  bool holds(double t) const { return set && std::bit_cast<std::uint64_t>(t) == bits; }
+  void store(double t, double sine, double cosine) {
+    bits = std::bit_cast<std::uint64_t>(t);
+    set = true;
+    s = sine;
+    c = cosine;
+  }
+};
+
+thread_local TrigMemo phaseMemo;
+thread_local TrigMemo turnMemo;
+
+double phaseSine(double t) {
+  if (!phaseMemo.holds(t)) phaseMemo.store(t, std::sin(t), 0);
+  return phaseMemo.s;
+}
+
+// rotatePlus / rotateMinus for a fixed angle.
+void turnPlus(double& u, double& v, double t) {
+  if (!turnMemo.holds(t)) turnMemo.store(t, std::sin(t), std::cos(t));
+  const double c = turnMemo.c, s = turnMemo.s;
+  const double nu = u * c + v * s;
+  v = v * c - u * s;
+  u = nu;
+}
+void turnMinus(double& u, double& v, double t) {
+  if (!turnMemo.holds(t)) turnMemo.store(t, std::sin(t), std::cos(t));
+  const double c = turnMemo.c, s = turnMemo.s;
+  const double nu = u * c - v * s;
+  v = v * c + u * s;
+  u = nu;
+}
+
 enum class Axis { X, Y, YPrime, Z };
+
+// rotate() for a fixed angle.
+void turn(Axis axis, double& x, double& y, double& z, double t) {
+  switch (axis) {
+    case Axis::X: turnPlus(y, z, t); break;
+    case Axis::Y: turnPlus(x, z, t); break;
+    case Axis::YPrime: turnMinus(x, z, t); break;
+    case Axis::Z: turnMinus(x, y, t); break;
+  }
+}
 
 void rotate(Axis axis, double& x, double& y, double& z, double t) {
   switch (axis) {
@@ -118,7 +170,7 @@ void applyModifiers() {
       const double x = mod.offsetX, y = mod.offsetY, z = mod.offsetZ;
       const double rad = mod.radius, str = mod.strength;
       const double phi = phaseAngle(anim);
-      const double s = std::sin(radians(phi));
+      const double s = phaseSine(radians(phi));
       const double a = radians(phi);
       const double cx = (s * anim.Ax + x) / 64;
       const double cy = (s * anim.Ay + y) / 64;
@@ -140,6 +192,12 @@ void applyModifiers() {
 
       auto localRotation = [&](Axis axis, double t) {
         rotate(axis, dx, dy, dz, t);
+        X = cx + dx;
+        Y = cy + dy;
+        Z = cz + dz;
+      };
+      auto localTurn = [&](Axis axis, double t) {
+        turn(axis, dx, dy, dz, t);
         X = cx + dx;
         Y = cy + dy;
         Z = cz + dz;
@@ -202,14 +260,14 @@ void applyModifiers() {
         case 9:
         case 10:
           if (inside)
-            localRotation(kind == 8   ? Axis::X
+            localTurn(kind == 8   ? Axis::X
                           : kind == 9 ? Axis::Y
                                       : Axis::Z,
                           radians(G * kPhaseUnit));
           break;
-        case 11: rotate(Axis::X, X, Y, Z, radians(G * kPhaseUnit)); break;
-        case 12: rotate(Axis::Y, X, Y, Z, radians(G * kPhaseUnit)); break;
-        case 13: rotate(Axis::Z, X, Y, Z, radians(G * kPhaseUnit)); break;
+        case 11: turn(Axis::X, X, Y, Z, radians(G * kPhaseUnit)); break;
+        case 12: turn(Axis::Y, X, Y, Z, radians(G * kPhaseUnit)); break;
+        case 13: turn(Axis::Z, X, Y, Z, radians(G * kPhaseUnit)); break;
         case 14: X = -X; break;
         case 15: Y = -Y; break;
         case 16: Z = -Z; break;

@@ -1,8 +1,11 @@
 #include "geometry/primitives.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
+#include "geometry/mesh_state.h"
 #include "materials/materials.h"
 #include "render/device_setup.h"
 #include "render/render_settings.h"
@@ -19,9 +22,36 @@ constexpr double kRad = render::kDegreesToRadians;
 double sinDeg(double degrees) { return std::sin(degrees * kRad); }
 double cosDeg(double degrees) { return std::cos(degrees * kRad); }
 
-ObjectPoint sphere(double U, double V, double sx, double sy, double sz) {
+// sinDeg and cosDeg of one angle, remembered: a grid repeats each row angle along
+// the row and each column angle in every row. A hit needs the same argument bits,
+// so the values are the very ones a fresh call would give.
+struct TrigMemo {
+  std::uint64_t bits = 0;
+  bool set = false;
+  double s = 0, c = 0;
+  void of(double degrees, double& sine, double& cosine) {
+    const std::uint64_t key = std::bit_cast<std::uint64_t>(degrees);
+    if (!set || key != bits) {
+      s = sinDeg(degrees);
+      c = cosDeg(degrees);
+      bits = key;
+      set = true;
+    }
+    sine = s;
+    cosine = c;
+  }
+};
+
+thread_local TrigMemo rowMemo;
+thread_local TrigMemo columnMemo[kGridStride];
+
+// column picks the slot for U; any value is correct, a stable one just hits.
+ObjectPoint sphere(double U, double V, double sx, double sy, double sz, int column) {
   const double a = V / 2, b = U;
-  return {sinDeg(a) * cosDeg(b) * sx, sinDeg(a) * sinDeg(b) * sy, cosDeg(a) * sz};
+  double sa, ca, sb, cb;
+  rowMemo.of(a, sa, ca);
+  columnMemo[static_cast<unsigned>(column) % kGridStride].of(b, sb, cb);
+  return {sa * cb * sx, sa * sb * sy, ca * sz};
 }
 
 ObjectPoint tube(double U, double V, double sx, double sy, double sz) {
@@ -90,7 +120,7 @@ ObjectPoint evaluatePrimitive(const SceneObject& object, const HeightMap& map, i
   const std::int64_t h = map.relief;
   switch (object.primitive) {
     case kSphere:
-      return sphere(U, V, sx, sy, sz);
+      return sphere(U, V, sx, sy, sz, j);
     case kTube:
       return tube(U, V, sx, sy, sz);
     case kCylinder: {
@@ -112,7 +142,7 @@ ObjectPoint evaluatePrimitive(const SceneObject& object, const HeightMap& map, i
     }
     case kLandscapeOnSphere: {
       const double e = static_cast<double>(h * object.scaleX * heightB()) / 256;
-      return sphere(U, V, sx + e, sy + e, sz + e);
+      return sphere(U, V, sx + e, sy + e, sz + e, j);
     }
     case kLandscapeOnTube: {
       const double e = static_cast<double>(h * object.scaleX * heightB()) / 256;
@@ -134,7 +164,7 @@ ObjectPoint evaluatePrimitive(const SceneObject& object, const HeightMap& map, i
     }
     case kSun:
     case kLamp:
-      return sphere(U, V, 32, 32, 32);
+      return sphere(U, V, 32, 32, 32, j);
     default:
       return {0, 0, 0};
   }

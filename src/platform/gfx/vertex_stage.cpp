@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace vandrel::gfx {
 namespace {
@@ -141,6 +142,7 @@ struct Setup {
   int lightCount = 0;
   bool anyShiny = false;
   DWORD texSet[2], texMode[2];
+  std::size_t readEnd;  // bytes of a vertex that are read at all
 
   Setup(const DeviceState& s, DWORD fvf) {
     hasNormal = (fvf & D3DFVF_NORMAL) != 0;
@@ -148,6 +150,7 @@ struct Setup {
     hasTex = (fvf & D3DFVF_TEX1) != 0;
     diffuseOffset = 12 + (hasNormal ? 12 : 0);
     texOffset = diffuseOffset + (hasDiffuse ? 4 : 0);
+    readEnd = texOffset + (hasTex ? 8 : 0);
     worldView = multiply(s.world, s.view);
     normals = normalMatrix(worldView);
     proj = s.projection;
@@ -220,6 +223,22 @@ struct Setup {
 // same IEEE operations as scalar code would, so the results do not depend on it.
 constexpr int kBlock = 64;
 
+// How far back a repeated vertex is looked for: a quad's two triangles and the next
+// quad's shared corners all lie within six vertices.
+constexpr int kRepeatWindow = 6;
+
+// Byte equality in 4-byte words (every vertex field is 4 bytes), the first word
+// rejecting most pairs.
+inline bool sameBytes(const unsigned char* a, const unsigned char* b, std::size_t bytes) {
+  for (std::size_t o = 0; o < bytes; o += 4) {
+    std::uint32_t x, y;
+    std::memcpy(&x, a + o, 4);
+    std::memcpy(&y, b + o, 4);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 struct Block {
   float px[kBlock], py[kBlock], pz[kBlock];  // camera-space position
   float nx[kBlock], ny[kBlock], nz[kBlock];  // camera-space normal
@@ -229,14 +248,15 @@ struct Block {
   float fog[kBlock], atten[kBlock], highlightBase[kBlock];
 };
 
-// Reads the vertices: clip coordinates straight out, the rest into the block.
-void gather(const Setup& k, const unsigned char* base, int stride, int count, Block& b,
-            ShadedVertex* out) {
+// Reads the vertices named by index: clip coordinates straight out, the rest into
+// the block.
+void gather(const Setup& k, const unsigned char* base, int stride, const int* index, int count,
+            Block& b, ShadedVertex* out) {
   const D3DMATRIX& m = k.worldView;
   const D3DMATRIX& proj = k.proj;
   for (int i = 0; i < count; ++i) {
-    const unsigned char* src = base + static_cast<std::ptrdiff_t>(i) * stride;
-    ShadedVertex& o = out[i];
+    const unsigned char* src = base + static_cast<std::ptrdiff_t>(index[i]) * stride;
+    ShadedVertex& o = out[index[i]];
     const Vec3 p{readAt<float>(src), readAt<float>(src + 4), readAt<float>(src + 8)};
     // Camera space keeps its w so a projective world or view still composes exactly.
     const Vec3 pc = transformPoint(p, m);
@@ -369,9 +389,9 @@ void lightBlock(const Setup& k, int count, Block& b) {
 }
 
 // Colours, fog and generated texture coordinates out.
-void scatter(const Setup& k, int count, const Block& b, ShadedVertex* out) {
+void scatter(const Setup& k, int count, const Block& b, const int* index, ShadedVertex* out) {
   for (int i = 0; i < count; ++i) {
-    ShadedVertex& o = out[i];
+    ShadedVertex& o = out[index[i]];
     if (k.lighting) {
       for (int c = 0; c < 3; ++c) {
         o.diffuse[c] = clamp01(b.d[c][i]);
@@ -415,15 +435,45 @@ void processVertices(const DeviceState& s, const void* vertices, DWORD fvf, int 
   const Setup setup(s, fvf);
   Block block;
   const unsigned char* base = static_cast<const unsigned char*>(vertices);
-  for (int first = 0; first < count; first += kBlock) {
-    const int n = count - first < kBlock ? count - first : kBlock;
-    ShadedVertex* o = out + first;
-    gather(setup, base + static_cast<std::ptrdiff_t>(first) * stride, stride, n, block, o);
+  auto shade = [&](const int* index, int n) {
+    gather(setup, base, stride, index, n, block, out);
     if (setup.needNormal && setup.normalize) normaliseAll(block.nx, block.ny, block.nz, n);
     if (setup.fogOn) fog(setup, n, block);
     if (setup.lighting) lightBlock(setup, n, block);
-    scatter(setup, n, block, o);
+    scatter(setup, n, block, index, out);
+  };
+  // A shaded vertex depends on nothing but its own bytes, and a triangle list
+  // repeats its shared corners a few vertices apart: those copy the earlier result.
+  std::vector<int> source(static_cast<std::size_t>(count));
+  int pending[kBlock];
+  int n = 0;
+  // The distance that matched six vertices earlier is tried first: a list of quads
+  // repeats the same pattern.
+  int hint[kRepeatWindow] = {};
+  for (int i = 0; i < count; ++i) {
+    const unsigned char* v = base + static_cast<std::ptrdiff_t>(i) * stride;
+    int& h = hint[i % kRepeatWindow];
+    source[i] = i;
+    const unsigned char* guess = v - static_cast<std::ptrdiff_t>(h) * stride;
+    if (h > 0 && h <= i && sameBytes(v, guess, setup.readEnd)) {
+      source[i] = source[i - h];
+    } else {
+      h = 0;
+      for (int back = 1; back <= kRepeatWindow && back <= i; ++back) {
+        if (sameBytes(v, v - static_cast<std::ptrdiff_t>(back) * stride, setup.readEnd)) {
+          source[i] = source[i - back];
+          h = back;
+          break;
+        }
+      }
+    }
+    if (source[i] != i) continue;
+    pending[n++] = i;
+    if (n == kBlock) shade(pending, n), n = 0;
   }
+  if (n > 0) shade(pending, n);
+  for (int i = 0; i < count; ++i)
+    if (source[i] != i) out[i] = out[source[i]];
 }
 
 }  // namespace vandrel::gfx
