@@ -67,12 +67,8 @@ inline void mixPlane(const Plane a, const Plane b, Plane out, int type) {
         out[k] = x > y ? static_cast<std::uint16_t>(x - y) : std::uint16_t{0};
       }
       break;
-    case 2:
-      for (std::size_t k = 0; k < kRun; ++k) {
-        const auto x = static_cast<std::uint16_t>(a[k] >> 8);
-        const auto y = static_cast<std::uint16_t>(b[k] >> 8);
-        out[k] = y > x ? static_cast<std::uint16_t>(y - x) : std::uint16_t{0};
-      }
+    case 2:  // reverse subtract is subtract with the sources swapped
+      mixPlane(b, a, out, 1);
       break;
     case 3:
       for (std::size_t k = 0; k < kRun; ++k)
