@@ -3,14 +3,34 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <string>
 #include <tuple>
 
 #include "app/file_commands.h"
 #include "app/scene_commands.h"
 #include "app/texture_command.h"
+#include "shell/editor.h"
+
+namespace {
+
+bool isSubcommand(const std::string& word) {
+  for (const char* name : {"texture", "mesh", "render", "info", "resave"})
+    if (word == name) return true;
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"VandreL: procedural textures and scenes", "vandrel"};
+  // No arguments, or a pack to open: the editor. Anything else is a headless command.
+  if (argc == 1 || (argc == 2 && argv[1][0] != '-' && !isSubcommand(argv[1]))) {
+    vandrel::shell::EditorOptions options;
+    if (argc == 2) options.pack = argv[1];
+    return vandrel::shell::runEditor(argc, argv, options);
+  }
+
+  CLI::App app{"VandreL: procedural textures and scenes. Without arguments, or with a .vsc pack, "
+               "opens the editor.", "vandrel"};
   app.failure_message(CLI::FailureMessage::simple);
   app.require_subcommand(1);
 

@@ -173,6 +173,11 @@ bool savePack(const std::string& path, std::string* error) {
 bool loadPack(const std::string& path, std::string* error, TextureRebuild rebuild) {
   std::string text;
   if (!os::readFile(path, kMaxPackBytes, &text, error)) return false;
+  if (text.find(kGeometryMarker) == std::string::npos && text.find(kMaterialsMarker) == std::string::npos &&
+      text.find(kRenderSettingsMarker) == std::string::npos && text.find(kTextureDataMarker) == std::string::npos) {
+    if (error) *error = "'" + path + "': not a complex pack (no section markers)";
+    return false;
+  }
   readPack(text, rebuild);
   scene::undoCounter = 0;
   scene::checkpoint();

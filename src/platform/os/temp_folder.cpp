@@ -1,6 +1,7 @@
 #include "platform/os/temp_folder.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
@@ -39,6 +40,17 @@ bool snapshotFolder(std::string* folder, std::string* error) {
 
   *folder = own;
   return true;
+}
+
+}  // namespace vandrel::os
+
+namespace vandrel::os {
+
+void removeSnapshotFolder() {
+  std::string folder;
+  if (!snapshotFolder(&folder, nullptr)) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace vandrel::os

@@ -11,3 +11,10 @@ namespace vandrel::os {
 bool snapshotFolder(std::string* folder, std::string* error);
 
 }  // namespace vandrel::os
+
+namespace vandrel::os {
+
+// Removes this process's snapshot folder and what it holds (at the end of a run).
+void removeSnapshotFolder();
+
+}  // namespace vandrel::os

@@ -1,0 +1,78 @@
+#pragma once
+// Message boxes, file choosers and the colour chooser behind one interface: the
+// editor answers them with Qt's modal dialogs, a test from a queue of answers.
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace vandrel::ui {
+
+enum class MessageButtons { ok, okCancel, yesNoCancel };
+enum class MessageIcon { none, information, warning, error, question };
+enum class Answer { ok, cancel, yes, no };
+
+struct FileFilter {
+  std::string name;     // "Vandrel complex pack"
+  std::string pattern;  // "*.vsc"
+};
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  virtual Answer message(const std::string& text, const std::string& caption, MessageButtons buttons,
+                         MessageIcon icon) = 0;
+  // An existing file, or nothing when cancelled.
+  virtual std::optional<std::string> openFile(const FileFilter& filter) = 0;
+  // A name to save under, asking before an existing file is overwritten.
+  virtual std::optional<std::string> saveFile(const FileFilter& filter) = 0;
+  // 0xRRGGBB; the chooser keeps 16 custom colours shared by every call.
+  virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
+};
+
+// The prompts every window uses; the editor installs Qt's, tests their own.
+Prompts& prompts();
+void setPrompts(Prompts* prompts);  // null restores the Qt prompts
+
+class QtPrompts : public Prompts {
+ public:
+  // Dialogs are owned by this window (the frame window in the editor).
+  void setOwner(QWidget* owner) { owner_ = owner; }
+  Answer message(const std::string& text, const std::string& caption, MessageButtons buttons,
+                 MessageIcon icon) override;
+  std::optional<std::string> openFile(const FileFilter& filter) override;
+  std::optional<std::string> saveFile(const FileFilter& filter) override;
+  std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
+
+ private:
+  QWidget* owner_ = nullptr;
+};
+
+QtPrompts& qtPrompts();
+
+// Answers from queues (an empty queue answers cancel) and records what was asked.
+class TestPrompts : public Prompts {
+ public:
+  struct Asked {
+    std::string kind;  // "message", "open", "save", "colour"
+    std::string text;  // message text, or the filter's name
+    std::string caption;
+    MessageButtons buttons = MessageButtons::ok;
+  };
+  std::deque<Answer> answers;
+  std::deque<std::optional<std::string>> files;
+  std::deque<std::optional<std::uint32_t>> colours;
+  std::vector<Asked> asked;
+
+  Answer message(const std::string& text, const std::string& caption, MessageButtons buttons,
+                 MessageIcon icon) override;
+  std::optional<std::string> openFile(const FileFilter& filter) override;
+  std::optional<std::string> saveFile(const FileFilter& filter) override;
+  std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
+};
+
+}  // namespace vandrel::ui

@@ -1,0 +1,89 @@
+#include "platform/ui/tool_windows.h"
+
+#include <QWidget>
+
+#include <vector>
+
+namespace vandrel::ui {
+
+ShellFlags shellFlags;
+
+namespace {
+
+std::vector<ToolWindow> windows;
+
+int slotWidth(int slot) {
+  const LayoutRect& r = shellFlags.currentLayout.rects[slot];
+  return r.right - r.left;
+}
+
+int slotHeight(int slot) {
+  const LayoutRect& r = shellFlags.currentLayout.rects[slot];
+  return r.bottom - r.top;
+}
+
+void unfold(const ToolWindow& w) {
+  resizeAndRaise(w.window, slotWidth(w.layoutSlot), slotHeight(w.layoutSlot));
+}
+
+}  // namespace
+
+void registerToolWindow(const ToolWindow& window) { windows.push_back(window); }
+
+void resetToolWindows() {
+  windows.clear();
+  shellFlags = ShellFlags{};
+}
+
+ToolWindow* toolWindowWithCode(int focusCode) {
+  for (ToolWindow& w : windows)
+    if (w.focusCode == focusCode) return &w;
+  return nullptr;
+}
+
+ToolWindow* toolWindowInSlot(int slot) {
+  for (ToolWindow& w : windows)
+    if (w.layoutSlot == slot) return &w;
+  return nullptr;
+}
+
+void resizeAndRaise(QWidget* window, int width, int height) {
+  if (!window) return;
+  window->resize(width, height);
+  window->show();
+  window->raise();
+}
+
+void takeFocusOnMouseMove(int focusCode) {
+  if (shellFlags.activeToolCode == focusCode) return;
+  if (shellFlags.autoFocusOff && focusCode != kFocusPreview) return;
+  if (ToolWindow* w = toolWindowWithCode(focusCode))
+    (w->focus ? w->focus : w->window)->setFocus(Qt::MouseFocusReason);
+  shellFlags.activeToolCode = focusCode;
+  foldHelper();
+}
+
+void foldHelper() {
+  if (!shellFlags.unfoldedWindows)
+    for (const ToolWindow& w : windows)
+      if (w.foldable && !w.foldFlag) resizeAndRaise(w.window, slotWidth(w.layoutSlot), kFoldHeight);
+  ToolWindow* active = toolWindowWithCode(shellFlags.activeToolCode);
+  if (!active) return;
+  if (active->foldable)
+    unfold(*active);
+  else if (active->focusCode == kFocusFrame && active->window)
+    active->window->show();
+}
+
+void unfoldAll() {
+  shellFlags.unfoldedWindows = true;
+  for (const ToolWindow& w : windows)
+    if (w.foldable) unfold(w);
+  if (ToolWindow* frame = toolWindowWithCode(kFocusFrame); frame && frame->window) frame->window->show();
+}
+
+void toggleFoldFlag(int focusCode) {
+  if (ToolWindow* w = toolWindowWithCode(focusCode)) w->foldFlag = !w->foldFlag;
+}
+
+}  // namespace vandrel::ui

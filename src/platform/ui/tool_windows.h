@@ -1,0 +1,90 @@
+#pragma once
+// The tool windows as one family: which window took the keyboard focus last, the
+// window layout read last (which also gives the folded dialogs their full size),
+// and folding, where the large dialogs shrink to a strip unless they have the
+// focus or their fold flag is set. Every window calls these from its own mouse
+// handler; the frame window owns the flags' menu items.
+
+#include <cstdint>
+
+class QWidget;
+
+namespace vandrel::ui {
+
+inline constexpr int kFoldHeight = 75;
+inline constexpr int kLayoutSlots = 11;
+inline constexpr int kLayoutCount = 5;
+
+// Active-tool codes.
+inline constexpr int kFocusView = 0;
+inline constexpr int kFocusPreview = 1;
+inline constexpr int kFocusTextureEditor = 2;
+inline constexpr int kFocusScenes = 3;
+inline constexpr int kFocusModifiers = 4;
+inline constexpr int kFocusMaterials = 6;
+inline constexpr int kFocusRenderSettings = 7;
+inline constexpr int kFocusTextureAnimation = 8;
+inline constexpr int kFocusFrame = 255;
+
+// Layout slots of the windows that have one.
+inline constexpr int kSlotPreview = 0;
+inline constexpr int kSlotTextureEditor = 1;
+inline constexpr int kSlotTextureAnimation = 2;
+inline constexpr int kSlotView = 4;
+inline constexpr int kSlotScenes = 5;
+inline constexpr int kSlotMaterials = 6;
+inline constexpr int kSlotModifiers = 7;
+inline constexpr int kSlotRenderSettings = 8;
+inline constexpr int kSlotClones = 10;
+
+struct LayoutRect {
+  std::int32_t left, top, right, bottom;
+};
+
+struct WindowLayout {
+  LayoutRect rects[kLayoutSlots];
+};
+
+struct ShellFlags {
+  bool autoFocusOff = false;
+  bool unfoldedWindows = false;
+  bool autoSwitchTextureMaterial = true;
+  int layoutIndex = 0;       // 0..4: "winpos1.vwp" .. "winpos5.vwp"
+  int activeToolCode = 0;
+  WindowLayout currentLayout{};  // the layout read last; zero before the first read
+};
+
+extern ShellFlags shellFlags;
+
+struct ToolWindow {
+  QWidget* window = nullptr;  // what is moved and resized (a sub-window of the frame)
+  QWidget* focus = nullptr;   // what takes the keyboard focus
+  int focusCode = -1;         // -1: takes no part in focus and folding
+  int layoutSlot = -1;        // -1: not part of a layout
+  bool foldable = false;
+  bool foldFlag = false;      // set: never folded
+};
+
+// Registers a window; one per focus code or layout slot. The frame window is
+// registered with focus code 255 and no slot.
+void registerToolWindow(const ToolWindow& window);
+// Forgets every window and resets the flags (start-up state).
+void resetToolWindows();
+ToolWindow* toolWindowWithCode(int focusCode);
+ToolWindow* toolWindowInSlot(int slot);
+
+// The window under the mouse takes the keyboard focus unless it has it already or
+// automatic focus is off (the texture preview ignores that flag).
+void takeFocusOnMouseMove(int focusCode);
+// Folds every foldable dialog without its fold flag (unless windows are kept
+// unfolded), then unfolds the one that has the focus.
+void foldHelper();
+// Keeps windows unfolded from now on and gives the foldable dialogs their full size.
+void unfoldAll();
+// The "/" button of a foldable dialog.
+void toggleFoldFlag(int focusCode);
+
+// A window resized keeping its position, shown and brought to the top.
+void resizeAndRaise(QWidget* window, int width, int height);
+
+}  // namespace vandrel::ui

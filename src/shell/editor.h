@@ -1,0 +1,49 @@
+#pragma once
+// Start-up of the editor in its documented order, the main loop, and the windows
+// it creates.
+
+#include <optional>
+#include <string>
+
+class QMdiSubWindow;
+class QWidget;
+
+namespace vandrel::render {
+class ViewWindow;
+}
+
+namespace vandrel::shell {
+
+class FrameWindow;
+class HelpWindow;
+
+struct Editor {
+  FrameWindow* frame = nullptr;
+  render::ViewWindow* view = nullptr;
+  QWidget* preview = nullptr;
+  HelpWindow* help = nullptr;
+  QMdiSubWindow* helpWindow = nullptr;
+  bool deviceFailed = false;
+};
+
+extern Editor editor;
+
+struct EditorOptions {
+  std::optional<std::string> pack;       // loaded after start-up, as the load command would
+  bool (*createDevice)() = nullptr;      // the device set-up; null: the software device
+};
+
+// Creates every window and the device and places the windows from layout 1.
+// Returns false when the device could not be created (the message was shown).
+bool startEditor(const EditorOptions& options = {});
+// Renders one frame unless a camera fly runs its own loop.
+void idleFrame();
+// Processes waiting events, then renders a frame; false once quitting was chosen.
+bool runOnce();
+// Closes every window and releases the device and the undo folder's hooks.
+void stopEditor();
+
+// The whole program: start-up, the loop until the frame window closes, clean-up.
+int runEditor(int argc, char** argv, const EditorOptions& options);
+
+}  // namespace vandrel::shell

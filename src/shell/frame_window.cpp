@@ -1,0 +1,183 @@
+#include "shell/frame_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include "platform/ui/tool_windows.h"
+#include "shell/editor.h"
+#include "shell/help_window.h"
+#include "shell/layouts.h"
+#include "shell/pack_commands.h"
+
+namespace vandrel::shell {
+
+namespace {
+
+// Tool windows are never closed by the user: closing the 3D view or the preview
+// would end the program and lose the work.
+class ToolSubWindow : public QMdiSubWindow {
+ public:
+  using QMdiSubWindow::QMdiSubWindow;
+  bool closable = false;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (closable) {
+      hide();
+      event->ignore();  // hidden, never destroyed
+    } else {
+      event->ignore();
+    }
+  }
+};
+
+}  // namespace
+
+FrameWindow::FrameWindow() {
+  startDirectory = QDir::currentPath().toStdString();
+  setWindowTitle(kTitle);
+  setFocusPolicy(Qt::StrongFocus);
+  area_ = new QMdiArea(this);
+  area_->setBackground(palette().dark());
+  area_->viewport()->setMouseTracking(true);
+  area_->viewport()->installEventFilter(this);
+  setCentralWidget(area_);
+  progress_ = new QProgressBar(this);
+  progress_->setRange(0, 253);
+  progress_->setFormat(QStringLiteral("Текстуры: %v из %m"));
+  progress_->setVisible(false);
+  statusBar()->addPermanentWidget(progress_, 1);
+  buildMenu();
+  setChecks();
+}
+
+FrameWindow::~FrameWindow() = default;
+
+QMdiSubWindow* FrameWindow::addWindow(QWidget* widget, bool closable) {
+  auto* sub = new ToolSubWindow;
+  sub->closable = closable;
+  sub->setWidget(widget);
+  Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (closable) flags |= Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
+  sub->setWindowFlags(flags);
+  area_->addSubWindow(sub);
+  return sub;
+}
+
+QAction* FrameWindow::action(int id) const {
+  const auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void FrameWindow::buildMenu() {
+  auto add = [this](QMenu* menu, int id, const char* text, bool checkable = false) {
+    QAction* a = menu->addAction(QString::fromUtf8(text));
+    a->setCheckable(checkable);
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+    actions_[id] = a;
+  };
+  QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+  add(file, kLoadPack, "Загрузить пакет");
+  add(file, kSavePack, "Сохранить пакет");
+  add(file, kSavePackAs, "Сохранить пакет как...");
+  add(file, kClearScene, "Стереть сцену");
+  add(file, kHelp, "Помощь");
+  QMenu* windows = menuBar()->addMenu(QStringLiteral("Окна"));
+  add(windows, kReadLayout, "Считать раскладку");
+  add(windows, kWriteLayout, "Записать раскладку");
+  windows->addSeparator();
+  add(windows, kUnfoldedWindows, "Раскрытые окна", true);
+  add(windows, kFoldingWindows, "Сворачивающиеся окна", true);
+  windows->addSeparator();
+  add(windows, kAutoFocusOff, "Выкл. автосмена фокуса окон", true);
+  add(windows, kAutoFocusOn, "Вкл. автосмены фокуса окон", true);
+  windows->addSeparator();
+  add(windows, kAutoSwitch, "Автосмена текстуры и материала", true);
+}
+
+// The check marks follow the flags.
+void FrameWindow::setChecks() {
+  const ui::ShellFlags& f = ui::shellFlags;
+  actions_[kUnfoldedWindows]->setChecked(f.unfoldedWindows);
+  actions_[kFoldingWindows]->setChecked(!f.unfoldedWindows);
+  actions_[kAutoFocusOff]->setChecked(f.autoFocusOff);
+  actions_[kAutoFocusOn]->setChecked(!f.autoFocusOff);
+  actions_[kAutoSwitch]->setChecked(f.autoSwitchTextureMaterial);
+}
+
+void FrameWindow::readCurrentLayout() {
+  readLayout(ui::shellFlags.layoutIndex);
+  setFocus(Qt::OtherFocusReason);
+}
+
+void FrameWindow::command(int id) {
+  ui::ShellFlags& f = ui::shellFlags;
+  switch (id) {
+    case kLoadPack: loadPack(); break;
+    case kSavePack: savePack(); break;
+    case kSavePackAs: savePackAs(); break;
+    case kClearScene: clearScene(); break;
+    case kHelp: showHelp(); break;
+    case kReadLayout: readCurrentLayout(); break;
+    case kWriteLayout: writeLayout(f.layoutIndex); break;
+    case kUnfoldedWindows: ui::unfoldAll(); break;
+    case kFoldingWindows: f.unfoldedWindows = false; break;
+    case kAutoFocusOff: f.autoFocusOff = true; break;
+    case kAutoFocusOn: f.autoFocusOff = false; break;
+    case kAutoSwitch: f.autoSwitchTextureMaterial = !f.autoSwitchTextureMaterial; break;
+    default: return;
+  }
+  setChecks();
+}
+
+bool FrameWindow::event(QEvent* event) {
+  // TAB cycles the layouts instead of moving the focus between widgets.
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
+    ui::shellFlags.layoutIndex = (ui::shellFlags.layoutIndex + 1) % ui::kLayoutCount;
+    readCurrentLayout();
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void FrameWindow::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F5) {
+    ui::shellFlags.layoutIndex = key - Qt::Key_F1;
+    command(kReadLayout);
+  } else if (key == Qt::Key_S && event->modifiers() & Qt::ControlModifier) {
+    command(kSavePack);
+  } else {
+    QMainWindow::keyPressEvent(event);
+  }
+}
+
+void FrameWindow::closeEvent(QCloseEvent* event) {
+  if (!confirmQuit()) {
+    event->ignore();
+    return;
+  }
+  quitRequested_ = true;
+  event->accept();
+}
+
+bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == area_->viewport()) {
+    if (event->type() == QEvent::MouseMove) ui::takeFocusOnMouseMove(ui::kFocusFrame);
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      command(kLoadPack);
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace vandrel::shell

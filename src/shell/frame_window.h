@@ -1,0 +1,69 @@
+#pragma once
+// The frame window: the menu, the keys that switch layouts and save, the pack
+// commands, and the area every other window lives in.
+
+#include <QMainWindow>
+
+#include <map>
+#include <string>
+
+#include "platform/ui/commands.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QProgressBar;
+
+namespace vandrel::shell {
+
+// Menu command ids.
+inline constexpr int kLoadPack = 32777;
+inline constexpr int kSavePack = 32780;
+inline constexpr int kSavePackAs = 32778;
+inline constexpr int kClearScene = 32779;
+inline constexpr int kHelp = 32772;
+inline constexpr int kReadLayout = 32775;
+inline constexpr int kWriteLayout = 32776;
+inline constexpr int kUnfoldedWindows = 32781;
+inline constexpr int kFoldingWindows = 32782;
+inline constexpr int kAutoFocusOff = 32783;
+inline constexpr int kAutoFocusOn = 32784;
+inline constexpr int kAutoSwitch = 32785;
+
+inline constexpr const char* kTitle = "VandreL v.2.3";
+
+class FrameWindow : public QMainWindow, public ui::CommandTarget {
+ public:
+  FrameWindow();
+  ~FrameWindow() override;
+
+  void command(int id) override;
+
+  QMdiArea* area() const { return area_; }
+  // A sub-window of the area for a window or dialog. Tool windows have no close
+  // button and refuse to close; a closable one (help) only hides.
+  QMdiSubWindow* addWindow(QWidget* widget, bool closable = false);
+  QAction* action(int id) const;
+  QProgressBar* progress() const { return progress_; }
+
+  // Set when the user chose to quit and nothing stands in the way.
+  bool quitRequested() const { return quitRequested_; }
+
+ protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildMenu();
+  void setChecks();
+  void readCurrentLayout();
+
+  QMdiArea* area_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  std::map<int, QAction*> actions_;
+  bool quitRequested_ = false;
+};
+
+}  // namespace vandrel::shell

@@ -1,0 +1,31 @@
+#pragma once
+// The help window: one read-only text (edit 1000) read afresh from "help.txt" each
+// time it is shown. Closing it only hides it.
+
+#include <string>
+#include <string_view>
+
+#include "platform/ui/dialog.h"
+
+namespace vandrel::shell {
+
+inline constexpr int kHelpText = 1000;
+inline constexpr std::size_t kMaxHelpBytes = 50'000;
+
+class HelpWindow : public ui::Dialog {
+ public:
+  explicit HelpWindow(QWidget* parent = nullptr);
+};
+
+// Help text bytes as shown: UTF-8 when they are valid UTF-8 (a sequence cut off at
+// the end of the bytes read does not count against that), else Windows-1251.
+std::string helpTextFromBytes(std::string_view bytes);
+
+// Reads at most 50,000 bytes of "help.txt" from the start directory, or from
+// beside the program when the start directory has none; empty when neither exists.
+std::string readHelpText();
+
+// Shows the help window with the text read afresh.
+void showHelp();
+
+}  // namespace vandrel::shell

@@ -1,0 +1,38 @@
+#pragma once
+// Window layouts: up to five arrangements of the windows, each a file of eleven
+// rectangles (44 little-endian int32, no header) in the start directory.
+
+#include <string>
+
+#include "platform/ui/tool_windows.h"
+
+class QWidget;
+
+namespace vandrel::shell {
+
+inline constexpr int kLayoutValues = ui::kLayoutSlots * 4;
+
+// The current directory when the frame window was created.
+extern std::string startDirectory;
+
+// "winpos1.vwp" .. "winpos5.vwp" in the start directory.
+std::string layoutPath(int index);
+
+// The values a file holds, in order; a short file fills only the first ones.
+// False when the file cannot be read (layout unchanged).
+bool readLayoutFile(const std::string& path, ui::WindowLayout* layout);
+std::string layoutBytes(const ui::WindowLayout& layout);
+
+// Reads layout index into the in-memory current layout and places the windows:
+// the texture preview and the 3D view moved and resized, the dialogs only moved,
+// each shown and brought to the top in slot order. A missing file changes
+// nothing; a rectangle that would leave a window smaller than its title bar, or
+// wholly outside the frame's area, is not applied to that window.
+void readLayout(int index);
+
+// Stores the windows' rectangles as layout index, the foldable dialogs at their
+// full size. The in-memory current layout is left as it is. False (with a reason)
+// when the file cannot be written; an old file is then left whole.
+bool writeLayout(int index, std::string* error = nullptr);
+
+}  // namespace vandrel::shell

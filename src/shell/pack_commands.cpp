@@ -1,0 +1,136 @@
+#include "shell/pack_commands.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+
+#include "pack/complex_pack.h"
+#include "platform/os/files.h"
+#include "platform/ui/prompts.h"
+#include "scene/scene_hooks.h"
+#include "scene/scene_store.h"
+#include "scene/undo.h"
+#include "shell/editor.h"
+#include "shell/frame_window.h"
+
+namespace vandrel::shell {
+
+PackState packState;
+
+namespace {
+
+constexpr int kStoredSlots = 253;
+const ui::FileFilter kPackFilter{"Vandrel complex pack", "*.vsc"};
+
+// The pack text the work would be saved as; generated clones never count.
+std::string currentPackText() {
+  pack::cleanUpCloneSlots();
+  return pack::writePack();
+}
+
+void showCaption() {
+  if (editor.frame) editor.frame->setWindowTitle(QString::fromStdString(packState.packPath));
+}
+
+void focusFrame() {
+  if (editor.frame) editor.frame->setFocus(Qt::OtherFocusReason);
+}
+
+void tellFailure(const std::string& what, const std::string& error) {
+  ui::prompts().message(what + "\n" + error, kTitle, ui::MessageButtons::ok, ui::MessageIcon::error);
+}
+
+// While a pack loads, the status bar counts the slots rebuilt so far.
+void showSlotProgress(int slot) {
+  QProgressBar* bar = editor.frame ? editor.frame->progress() : nullptr;
+  if (!bar) return;
+  bar->setValue(slot == 1 ? kStoredSlots : slot - 1);
+  bar->setVisible(true);
+  bar->repaint();
+}
+
+bool writeTo(const std::string& path) {
+  std::string error;
+  const std::string text = currentPackText();
+  if (!os::writeFile(path, text, &error)) {
+    tellFailure("Не удалось сохранить пакет " + path, error);
+    focusFrame();
+    return false;
+  }
+  packState.savedText = text;
+  showCaption();
+  focusFrame();
+  return true;
+}
+
+}  // namespace
+
+void resetPackState() {
+  packState = PackState{};
+  packState.savedText = currentPackText();
+}
+
+bool loadPackFrom(const std::string& path) {
+  std::string error;
+  pack::packHooks.showSlotNumber = showSlotProgress;
+  const bool loaded = pack::loadPack(path, &error);
+  pack::packHooks.showSlotNumber = nullptr;
+  if (editor.frame) editor.frame->progress()->setVisible(false);
+  if (!loaded) {
+    tellFailure("Не удалось загрузить пакет " + path, error);
+    return false;
+  }
+  packState.packPath = path;
+  packState.packPathKnown = true;
+  packState.savedText = currentPackText();
+  showCaption();
+  return true;
+}
+
+void loadPack() {
+  if (const auto path = ui::prompts().openFile(kPackFilter)) loadPackFrom(*path);
+  focusFrame();
+}
+
+bool savePackAs() {
+  pack::cleanUpCloneSlots();
+  const auto chosen = ui::prompts().saveFile(kPackFilter);
+  if (!chosen) {
+    focusFrame();
+    return false;
+  }
+  std::string path = *chosen;
+  if (path.find(".vsc") == std::string::npos) path += ".vsc";
+  packState.packPath = path;
+  packState.packPathKnown = true;
+  return writeTo(path);
+}
+
+bool savePack() {
+  if (!packState.packPathKnown) return savePackAs();
+  return writeTo(packState.packPath);
+}
+
+void clearScene() {
+  if (ui::prompts().message("Стереть сцену?", "Подтверждение действия", ui::MessageButtons::okCancel,
+                            ui::MessageIcon::question) != ui::Answer::ok)
+    return;
+  scene::clearCurrentScene();
+  scene::refreshScenesDialog();
+  scene::refreshModifiersDialog();
+  scene::notifySelectionChanged();
+  scene::checkpoint();
+}
+
+bool documentChanged() { return currentPackText() != packState.savedText; }
+
+bool confirmQuit() {
+  if (!documentChanged()) return true;
+  switch (ui::prompts().message("Сохранить изменения в пакете?", kTitle, ui::MessageButtons::yesNoCancel,
+                                ui::MessageIcon::question)) {
+    case ui::Answer::yes: return savePack();
+    case ui::Answer::no: return true;
+    default: return false;
+  }
+}
+
+}  // namespace vandrel::shell

@@ -1,0 +1,33 @@
+#pragma once
+// The frame window's pack commands: load and save through the file choosers, the
+// pack path shown as the caption, a progress count while textures are rebuilt,
+// and what closing asks when the work changed since the last load or save.
+
+#include <string>
+
+namespace vandrel::shell {
+
+struct PackState {
+  std::string packPath;
+  bool packPathKnown = false;
+  std::string savedText;  // the pack as last loaded or saved, to tell changed work
+};
+
+extern PackState packState;
+
+// No path known; the current document counts as saved.
+void resetPackState();
+
+void loadPack();                                   // "Загрузить пакет"
+bool loadPackFrom(const std::string& path);        // the same without the chooser
+bool savePack();                                   // "Сохранить пакет"
+bool savePackAs();                                 // "Сохранить пакет как..."
+void clearScene();                                 // "Стереть сцену"
+
+// Scenes, materials, render settings or texture logs differ from the last load or save.
+bool documentChanged();
+
+// Asks whether to save changed work before quitting; false keeps the editor open.
+bool confirmQuit();
+
+}  // namespace vandrel::shell

@@ -1,0 +1,214 @@
+#include <QAction>
+#include <QImage>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTest>
+
+#include <cstdlib>
+
+#include "pack/complex_pack.h"
+#include "render/frame.h"
+#include "scene/scene_store.h"
+#include "scene/undo.h"
+#include "shell/editor_fixture.h"
+#include "shell/help_window.h"
+#include "shell/pack_commands.h"
+
+namespace vandrel::shell::test {
+namespace {
+
+TEST_F(EditorTest, StartsInOrderWithSnapshotOneLayoutOneAndTheHelpHidden) {
+  writeLayoutFile(0, {300, 40, 1100, 640});
+  ASSERT_TRUE(start());
+  EXPECT_EQ(scene::undoCounter, 1);
+  EXPECT_EQ(viewWindow()->geometry(), QRect(300, 40, 800, 800 * 505 / 640));  // the view keeps its aspect
+  EXPECT_FALSE(editor.helpWindow->isVisible());
+  EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
+  EXPECT_TRUE(editor.frame->action(kAutoFocusOn)->isChecked());
+  EXPECT_TRUE(editor.frame->action(kFoldingWindows)->isChecked());
+  EXPECT_TRUE(editor.frame->action(kAutoSwitch)->isChecked());
+  EXPECT_FALSE(editor.frame->action(kAutoFocusOff)->isChecked());
+  EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(EditorTest, ADeviceThatCannotBeCreatedIsReportedOnceAndStartUpEnds) {
+  EXPECT_FALSE(start({std::nullopt, [] { return false; }}));
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].text, "Ошибка инициализации Direct3D9");
+  EXPECT_EQ(prompts.asked[0].caption, "VE9RUDOZI");
+  EXPECT_EQ(scene::undoCounter, 1);  // start-up still completed
+}
+
+TEST_F(EditorTest, TabCyclesTheFiveLayoutsAndFunctionKeysPickOne) {
+  for (int i = 0; i < 5; ++i) writeLayoutFile(i, {100 + 10 * i, 0, 740 + 10 * i, 480});
+  ASSERT_TRUE(start());
+  for (int i = 1; i <= 5; ++i) {
+    QTest::keyClick(editor.frame, Qt::Key_Tab);
+    EXPECT_EQ(ui::shellFlags.layoutIndex, i % 5);
+    EXPECT_EQ(viewWindow()->x(), 100 + 10 * (i % 5));
+  }
+  QTest::keyClick(editor.frame, Qt::Key_F3);
+  EXPECT_EQ(ui::shellFlags.layoutIndex, 2);
+  EXPECT_EQ(viewWindow()->x(), 120);
+  // "Записать раскладку" now overwrites winpos3.vwp.
+  viewWindow()->move(50, 60);
+  editor.frame->command(kWriteLayout);
+  ui::WindowLayout stored{};
+  ASSERT_TRUE(readLayoutFile(path("winpos3.vwp"), &stored));
+  EXPECT_EQ(stored.rects[ui::kSlotView].left, 50);
+  EXPECT_EQ(stored.rects[ui::kSlotView].top, 60);
+  EXPECT_EQ(stored.rects[3].right, 0);
+}
+
+TEST_F(EditorTest, LayoutsSkipWhatTheyCannotApply) {
+  ASSERT_TRUE(start());
+  const QRect before = viewWindow()->geometry();
+  ui::shellFlags.layoutIndex = 3;
+  editor.frame->command(kReadLayout);  // no winpos4.vwp: nothing changes
+  EXPECT_EQ(viewWindow()->geometry(), before);
+  writeLayoutFile(3, {10, 10, 15, 12});  // smaller than a title bar
+  editor.frame->command(kReadLayout);
+  EXPECT_EQ(viewWindow()->geometry(), before);
+  writeLayoutFile(3, {-5000, 0, -4000, 480});  // wholly outside the frame's area
+  editor.frame->command(kReadLayout);
+  EXPECT_EQ(viewWindow()->geometry(), before);
+  // A short file fills only what it holds: the preview's rectangle, not the view's.
+  ui::WindowLayout layout{};
+  layout.rects[ui::kSlotPreview] = {5, 5, 300, 300};
+  file("winpos4.vwp", layoutBytes(layout).substr(0, 16));
+  editor.frame->command(kReadLayout);
+  EXPECT_EQ(subWindow(ui::kSlotPreview)->geometry(), QRect(5, 5, 295, 295));
+  EXPECT_EQ(viewWindow()->geometry(), before);
+}
+
+TEST_F(EditorTest, AFoldedDialogIsStoredAtItsFullSize) {
+  ASSERT_TRUE(start());
+  QWidget dialog;
+  QMdiSubWindow* scenes = editor.frame->addWindow(&dialog);
+  ui::registerToolWindow({scenes, &dialog, ui::kFocusScenes, ui::kSlotScenes, true, false});
+  ui::WindowLayout layout{};
+  layout.rects[ui::kSlotScenes] = {700, 100, 1000, 600};
+  file("winpos1.vwp", layoutBytes(layout));
+  editor.frame->command(kReadLayout);
+  ui::takeFocusOnMouseMove(ui::kFocusFrame);
+  EXPECT_EQ(scenes->height(), ui::kFoldHeight);
+  editor.frame->command(kWriteLayout);
+  ui::WindowLayout stored{};
+  ASSERT_TRUE(readLayoutFile(path("winpos1.vwp"), &stored));
+  EXPECT_EQ(stored.rects[ui::kSlotScenes].bottom - stored.rects[ui::kSlotScenes].top, 500);
+  scenes->setWidget(nullptr);
+}
+
+TEST_F(EditorTest, SavingAsksForANameOnceThenKeepsIt) {
+  ASSERT_TRUE(start());
+  QTest::keyClick(editor.frame, Qt::Key_S);  // without Ctrl: nothing
+  EXPECT_TRUE(prompts.asked.empty());
+  prompts.files = {path("work")};
+  QTest::keyClick(editor.frame, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].kind, "save");
+  EXPECT_EQ(prompts.asked[0].text, "Vandrel complex pack");
+  EXPECT_TRUE(exists("work.vsc"));
+  EXPECT_EQ(editor.frame->windowTitle().toStdString(), path("work.vsc"));
+  std::remove(path("work.vsc").c_str());
+  editor.frame->command(kSavePack);
+  EXPECT_EQ(prompts.asked.size(), 1u);
+  EXPECT_TRUE(exists("work.vsc"));
+  EXPECT_FALSE(documentChanged());
+}
+
+TEST_F(EditorTest, AFailedSaveSaysWhyAndLeavesTheWorkUnsaved) {
+  ASSERT_TRUE(start());
+  scene::currentObjectRecord().posX = 99;
+  prompts.files = {path("missing/folder/work.vsc")};
+  editor.frame->command(kSavePackAs);
+  ASSERT_EQ(prompts.asked.size(), 2u);
+  EXPECT_NE(prompts.asked[1].text.find("missing/folder/work.vsc"), std::string::npos);
+  EXPECT_TRUE(documentChanged());
+}
+
+TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
+  ASSERT_TRUE(start());
+  prompts.files = {path("bad.vsc"), std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")};
+  file("bad.vsc", "not a pack at all");
+  scene::currentObjectRecord().posX = 77;
+  QTest::mouseDClick(editor.frame->area()->viewport(), Qt::LeftButton, {}, QPoint(1000, 550));
+  ASSERT_EQ(prompts.asked.size(), 2u);
+  EXPECT_EQ(prompts.asked[0].kind, "open");
+  EXPECT_NE(prompts.asked[1].text.find("bad.vsc"), std::string::npos);
+  EXPECT_EQ(scene::currentObjectRecord().posX, 77);
+  EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
+
+  editor.frame->command(kLoadPack);
+  EXPECT_EQ(editor.frame->windowTitle(), VANDREL_SOURCE_DIR "/examples/demo.vsc");
+  EXPECT_GT(scene::currentSceneRecord().objectCount, 1);
+  EXPECT_EQ(scene::undoCounter, 1);
+  EXPECT_FALSE(editor.frame->progress()->isVisible());
+  EXPECT_FALSE(documentChanged());
+}
+
+TEST_F(EditorTest, ClosingAsksOnlyWhenTheWorkChanged) {
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(editor.frame->close());
+  EXPECT_TRUE(prompts.asked.empty());
+  EXPECT_TRUE(editor.frame->quitRequested());
+}
+
+TEST_F(EditorTest, ClosingChangedWorkOffersToSaveItFirst) {
+  ASSERT_TRUE(start());
+  scene::currentObjectRecord().scaleX = 5;
+  prompts.answers = {ui::Answer::cancel, ui::Answer::yes};
+  prompts.files = {path("kept.vsc")};
+  EXPECT_FALSE(editor.frame->close());
+  EXPECT_FALSE(editor.frame->quitRequested());
+  EXPECT_EQ(prompts.asked[0].text, "Сохранить изменения в пакете?");
+  EXPECT_EQ(prompts.asked[0].buttons, ui::MessageButtons::yesNoCancel);
+  EXPECT_TRUE(editor.frame->close());
+  EXPECT_TRUE(exists("kept.vsc"));
+  EXPECT_TRUE(editor.frame->quitRequested());
+}
+
+TEST_F(EditorTest, ClearSceneConfirmsFirst) {
+  ASSERT_TRUE(start());
+  scene::insertObject(false);
+  prompts.answers = {ui::Answer::cancel, ui::Answer::ok};
+  editor.frame->command(kClearScene);
+  EXPECT_EQ(scene::currentSceneRecord().objectCount, 2);
+  editor.frame->command(kClearScene);
+  EXPECT_EQ(scene::currentSceneRecord().objectCount, 1);
+  EXPECT_EQ(prompts.asked[1].text, "Стереть сцену?");
+  EXPECT_EQ(scene::undoCounter, 2);
+}
+
+TEST_F(EditorTest, HelpIsReadAfreshUpTo50000BytesInEitherEncoding) {
+  ASSERT_TRUE(start());
+  file("help.txt", "Справка\n");
+  editor.frame->command(kHelp);
+  EXPECT_TRUE(editor.helpWindow->isVisible());
+  EXPECT_EQ(editor.help->text(kHelpText), "Справка\n");
+  file("help.txt", "\xD1\xEF\xF0\xE0\xE2\xEA\xE0 \xA8");  // Windows-1251
+  editor.frame->command(kHelp);
+  EXPECT_EQ(editor.help->text(kHelpText), "Справка Ё");
+  file("help.txt", std::string(49'999, 'a') + "Ж");  // the cut falls inside a letter
+  editor.frame->command(kHelp);
+  EXPECT_EQ(editor.help->text(kHelpText), std::string(49'999, 'a'));
+  editor.helpWindow->close();
+  EXPECT_FALSE(editor.helpWindow->isVisible());
+  EXPECT_NE(editor.helpWindow->widget(), nullptr);
+}
+
+TEST_F(EditorTest, TheViewShowsTheDemoExactlyAsTheRenderCommandDraws) {
+  const std::string png = path("demo.png");
+  const std::string command =
+      std::string(VANDREL_BINARY) + " render " VANDREL_SOURCE_DIR "/examples/demo.vsc -o " + png;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(start({std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")}));
+  render::frameState.view.animationFrozen = 1;
+  idleFrame();
+  const QImage rendered = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(editor.view->image(), rendered);
+}
+
+}  // namespace
+}  // namespace vandrel::shell::test
