@@ -109,8 +109,10 @@ int main(int argc, char** argv) {
     mod(34, 0, 0, 0, 150, 30);
     add(2, 0, 330, -20, 60, 32, 0, 2);   // wavy column
     scene::currentObjectRecord().scaleZ = 140;
+    mod(32, 0, 0, 0, 0, 6);
     mod(55, 6, 0, 3, 40, 12);
     add(0, 0, 0, 150, 18, 16, 6, 4);     // ring leader
+    mod(32, 0, 0, 0, 0, 24);             // animation speed for what follows
     mod(38, 0, 0, 0, 0, 0);              // animated spin
     scene::currentCloneRule() = scene::CloneRule{8, 7, 140};
     for (int k = 0; k < 7; ++k) add(0, 0, 0, 0, 0, 8, 0, 1);  // slots the ring fills

@@ -115,6 +115,8 @@ bool startEditor(const EditorOptions& options) {
   editor.helpWindow->hide();
 
   readLayout(0);
+  // The active-tool code starts as the 3D view's, so the view starts with the keys.
+  editor.view->setFocus(Qt::OtherFocusReason);
   resetPackState();
   if (deviceReady && options.pack) loadPackFrom(*options.pack);
   return deviceReady;
