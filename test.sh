@@ -13,4 +13,5 @@ ctest --test-dir "$here/build" --output-on-failure -j"$(nproc)"
 
 "$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANDREL_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions="$here/tests/lsan.supp" \
   ctest --test-dir "$here/build-asan" --output-on-failure -j"$(nproc)"

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "pack/complex_pack.h"
@@ -208,6 +209,22 @@ TEST_F(EditorTest, TheViewShowsTheDemoExactlyAsTheRenderCommandDraws) {
   idleFrame();
   const QImage rendered = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(editor.view->image(), rendered);
+}
+
+}  // namespace
+}  // namespace vandrel::shell::test
+
+namespace vandrel::shell::test {
+namespace {
+
+TEST_F(EditorTest, WithoutADisplayTheEditorSaysSoAndFails) {
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                              std::string(VANDREL_BINARY) + " 2>" + path("err.txt");
+  const int status = std::system(command.c_str());
+  EXPECT_NE(status, 0);
+  const std::string said = slurp(path("err.txt"));
+  EXPECT_NE(said.find("display"), std::string::npos);
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
 }
 
 }  // namespace
