@@ -132,6 +132,26 @@ TEST_F(FrameTest, AlphaModesBlendOverTheBackground) {
   }
 }
 
+TEST_F(FrameTest, FogStartEqualToEndGivesEveryObjectTheFogColour) {
+  scene::Scene& sc = sceneRecord();
+  sc.fogRed = 10, sc.fogGreen = 200, sc.fogBlue = 30;
+  sc.fogStart = sc.fogEnd = 9;  // 3 units from the eye
+  greyMaterial(1, 0.75f);
+  // Side by side: wholly in front of the fog start, across it, and behind it.
+  addSphere(0, 160, 1).posX = -160;
+  addSphere(1, 0, 1);
+  addSphere(2, -320, 1).posX = 160;
+  renderFrameAt(0);
+  int fogged = 0;
+  for (int i = 0; i < 640 * 480; ++i) {
+    const std::uint32_t rgb = device().backBuffer()[i] & 0x00FFFFFFu;
+    if (rgb == (kBackgroundColour & 0x00FFFFFFu)) continue;
+    ASSERT_EQ(rgb, 0x000AC81Eu) << i % 640 << ", " << i / 640;
+    ++fogged;
+  }
+  EXPECT_GT(fogged, 30000);
+}
+
 TEST_F(FrameTest, ZbufCleanerLetsLaterObjectsDrawOverEarlierOnes) {
   greyMaterial(1, 0.25f);
   greyMaterial(2, 0.75f);

@@ -97,7 +97,11 @@ PixelStage::PixelStage(const DeviceState& state, const RenderTarget& target)
     ++stageCount;
 
     const Texture* texture = state.textures[s].get();
-    hasTexture[s] = readsTextureRegister(p) && texture != nullptr;
+    // A stage that reads a texture none is bound to passes the current colour and
+    // alpha on (at stage 0, the diffuse colour): the missing texture is not white.
+    if (!texture && readsTextureRegister(p))
+      p = StageProgram{D3DTOP_SELECTARG1, D3DTOP_SELECTARG1, 1, 1, 1, 1};
+    hasTexture[s] = readsTextureRegister(p);
     if (!hasTexture[s]) continue;
     Sampler& smp = sampler[s];
     smp.texels = texture->pixels();

@@ -215,7 +215,7 @@ struct PixelStage {
 
   int stageCount;  // active texture stages: 0, 1 or 2
   StageProgram stage[2];
-  bool hasTexture[2];  // the stage is active, reads TEXTURE and has a texture set
+  bool hasTexture[2];  // the stage is active and reads TEXTURE, which is bound
   bool magLinear[2], minLinear[2];
   Sampler sampler[2];
 
@@ -276,7 +276,7 @@ struct PixelStage {
   static V4 sample(const Sampler& sampler, V4 uv) {
     if constexpr (F == kPoint) return sampler.point(uv);
     if constexpr (F == kLinear) return sampler.linear(uv);
-    return splat(1.0f);  // no texture: opaque white
+    return splat(1.0f);  // the stage does not read its texture
   }
 
   V4 combine(V4 diffuse, V4 tex0, V4 tex1) const {

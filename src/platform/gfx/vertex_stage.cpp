@@ -1,5 +1,6 @@
 #include "platform/gfx/vertex_stage.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -48,7 +49,7 @@ D3DMATRIX multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
 // Inverse transpose of the upper 3x3 (the cofactor matrix over the determinant), so
 // normals stay perpendicular to surfaces under non-uniform scale. A singular matrix
 // keeps the bare cofactors: they still give usable directions once normalised.
-D3DMATRIX normalMatrix(const D3DMATRIX& m) {
+D3DMATRIX affineNormalMatrix(const D3DMATRIX& m) {
   auto a = [&](int i, int j) { return m.m[i][j]; };
   D3DMATRIX c = identityMatrix();
   for (int i = 0; i < 3; ++i)
@@ -61,6 +62,38 @@ D3DMATRIX normalMatrix(const D3DMATRIX& m) {
     for (int i = 0; i < 3; ++i)
       for (int j = 0; j < 3; ++j) c.m[i][j] /= det;
   return c;
+}
+
+// Signed cofactor (i, j) of the whole 4x4 matrix, in double: it is worked out once
+// per draw.
+double cofactor(const D3DMATRIX& m, int i, int j) {
+  int r[3], c[3];
+  for (int k = 0, n = 0; k < 4; ++k)
+    if (k != i) r[n++] = k;
+  for (int k = 0, n = 0; k < 4; ++k)
+    if (k != j) c[n++] = k;
+  auto a = [&](int x, int y) { return static_cast<double>(m.m[r[x]][c[y]]); };
+  const double minor = a(0, 0) * (a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1)) -
+                       a(0, 1) * (a(1, 0) * a(2, 2) - a(1, 2) * a(2, 0)) +
+                       a(0, 2) * (a(1, 0) * a(2, 1) - a(1, 1) * a(2, 0));
+  return (i + j) % 2 != 0 ? -minor : minor;
+}
+
+// Normals go through the upper 3x3 of the inverse transpose of the whole 4x4
+// matrix. Without a projective column that is the inverse transpose of the upper
+// 3x3, kept as it was; with one, the fourth row and column take part and can even
+// cancel a normal to zero. A singular matrix keeps the bare cofactors, as above.
+D3DMATRIX normalMatrix(const D3DMATRIX& m) {
+  if (m.m[0][3] == 0 && m.m[1][3] == 0 && m.m[2][3] == 0) return affineNormalMatrix(m);
+  double det = 0;
+  for (int j = 0; j < 4; ++j) det += m.m[0][j] * cofactor(m, 0, j);
+  D3DMATRIX n = identityMatrix();
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const double c = cofactor(m, i, j);
+      n.m[i][j] = static_cast<float>(det != 0 ? c / det : c);
+    }
+  return n;
 }
 
 using Rgba = std::array<float, 4>;
@@ -108,9 +141,12 @@ inline void unit(float& x, float& y, float& z) {
 // An enabled light moved into camera space once per call, with its colours already
 // multiplied by the material's where the material supplies them.
 struct CameraLight {
-  bool point;  // spot lights are drawn as point lights
+  bool point;  // point or spot: has a position, range and attenuation
+  bool spot;
   bool shiny;  // has a specular term at all: spares pow() for lights that add nothing
-  Vec3 v;      // directional: unit vector towards the light; point: position
+  Vec3 v;      // directional: unit vector towards the light; point and spot: position
+  Vec3 axis;   // spot: unit vector along which it shines
+  float cosInner, cosOuter, falloff;  // spot: cos(Theta / 2), cos(Phi / 2)
   float range, a0, a1, a2;
   Rgba la, ld, ls;
   float caLa[3], cdLd[3], csLs[3];
@@ -134,7 +170,7 @@ struct Setup {
   bool hasNormal, hasDiffuse, hasTex;
   std::size_t diffuseOffset, texOffset;
   D3DMATRIX worldView, normals, proj;
-  bool lighting, normalize, localViewer, fogOn, needNormal, needColour;
+  bool lighting, normalize, localViewer, fogOn, rangeFog, needNormal, needColour;
   float fogStart, fogEnd, power;
   bool ambientV, diffuseV, specularV, emissiveV;
   Rgba matAmbient, matDiffuse, matSpecular, matEmissive, globalAmbient;
@@ -161,6 +197,7 @@ struct Setup {
     fogOn = s.rs(D3DRS_FOGENABLE) != 0 && s.rs(D3DRS_FOGVERTEXMODE) == D3DFOG_LINEAR;
     fogStart = bitsToFloat(s.rs(D3DRS_FOGSTART));
     fogEnd = bitsToFloat(s.rs(D3DRS_FOGEND));
+    rangeFog = s.rs(D3DRS_RANGEFOGENABLE) != 0;
     power = s.material.Power;
     ambientV = fromVertex(s, D3DRS_AMBIENTMATERIALSOURCE, hasDiffuse);
     diffuseV = fromVertex(s, D3DRS_DIFFUSEMATERIALSOURCE, hasDiffuse);
@@ -181,12 +218,20 @@ struct Setup {
       const D3DLIGHT9& in = s.lights[i];
       CameraLight& l = lights[lightCount++];
       l.point = in.Type != D3DLIGHT_DIRECTIONAL;
+      l.spot = in.Type == D3DLIGHT_SPOT;
       if (l.point) {
         l.v = transformPoint({in.Position.x, in.Position.y, in.Position.z}, s.view);
       } else {
         const Vec3 d =
             normalise(transformDirection({in.Direction.x, in.Direction.y, in.Direction.z}, s.view));
         l.v = {-d.x, -d.y, -d.z};
+      }
+      if (l.spot) {
+        l.axis =
+            normalise(transformDirection({in.Direction.x, in.Direction.y, in.Direction.z}, s.view));
+        l.cosInner = std::cos(in.Theta * 0.5f);
+        l.cosOuter = std::cos(in.Phi * 0.5f);
+        l.falloff = in.Falloff;
       }
       l.range = in.Range;
       l.a0 = in.Attenuation0;
@@ -246,6 +291,7 @@ struct Block {
   float colour[4][kBlock];                   // vertex diffuse colour
   float d[3][kBlock], sp[3][kBlock];         // diffuse and specular sums
   float fog[kBlock], atten[kBlock], highlightBase[kBlock];
+  float spot[kBlock];  // spot factor of the light being added
 };
 
 // Reads the vertices named by index: clip coordinates straight out, the rest into
@@ -292,18 +338,46 @@ void normaliseAll(float* x, float* y, float* z, int count) {
   for (int i = 0; i < count; ++i) unit(x[i], y[i], z[i]);
 }
 
+// Linear fog of the distance to the eye (range fog) or of the depth.
+template <bool kRange>
 void fog(const Setup& k, int count, Block& b) {
   const float start = k.fogStart, end = k.fogEnd, range = end - start;
-  for (int i = 0; i < count; ++i) {
-    const float dist = std::fabs(b.pz[i]);
-    const float linear = clamp01((end - dist) / range);
-    b.fog[i] = choose(range == 0, choose(dist < end, 1.0f, 0.0f), linear);
+  if (range == 0) {  // start = end fogs everything, whatever the distance
+    std::fill(b.fog, b.fog + count, 0.0f);
+    return;
   }
+  for (int i = 0; i < count; ++i) {
+    const float x = b.px[i], y = b.py[i], z = b.pz[i];
+    const float dist = kRange ? std::sqrt(x * x + y * y + z * z) : std::fabs(z);
+    b.fog[i] = clamp01((end - dist) / range);
+  }
+}
+
+// The spot factor of each vertex: 1 inside the inner cone, 0 outside the outer one,
+// ((rho - cos(Phi / 2)) / (cos(Theta / 2) - cos(Phi / 2)))^Falloff between, rho being
+// the cosine between the spot's axis and the way from the light to the vertex.
+void spotFactors(const CameraLight& light, int count, Block& b) {
+  const float lx = light.v.x, ly = light.v.y, lz = light.v.z;
+  const float ax = light.axis.x, ay = light.axis.y, az = light.axis.z;
+  const float inner = light.cosInner, outer = light.cosOuter;
+  const float scale = 1.0f / (inner - outer);  // not used when the cones are equal
+  for (int i = 0; i < count; ++i) {
+    const float dx = b.px[i] - lx, dy = b.py[i] - ly, dz = b.pz[i] - lz;
+    const float dist = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const float rho = choose(dist > 0, (dx * ax + dy * ay + dz * az) / dist, 0.0f);
+    const float between = (rho - outer) * scale;
+    const float partial = choose(rho > outer, choose(between < 1, between, 1.0f), 0.0f);
+    b.spot[i] = choose(rho > inner, 1.0f, partial);
+  }
+  if (light.falloff == 1) return;
+  // pow() only between the cones, after the vectorised loop.
+  for (int i = 0; i < count; ++i)
+    if (b.spot[i] > 0 && b.spot[i] < 1) b.spot[i] = std::pow(b.spot[i], light.falloff);
 }
 
 // Adds one light's Atten*(Ca*La + Cd*Ld*max(N.L,0)) and, for a shiny light, leaves
 // N.H (0 where there is no highlight) and Atten for the pow() pass.
-template <bool kPoint, bool kShiny>
+template <bool kPoint, bool kShiny, bool kSpot = false>
 void addLight(const Setup& k, const CameraLight& light, int count, Block& b) {
   const float lx = light.v.x, ly = light.v.y, lz = light.v.z;
   const float range = light.range, a0 = light.a0, a1 = light.a1, a2 = light.a2;
@@ -320,6 +394,8 @@ void addLight(const Setup& k, const CameraLight& light, int count, Block& b) {
       const float denom = a0 + a1 * dist + a2 * dist * dist;
       lit = !(dist > range) & (denom > 0);  // out of range: not even ambient
       atten = 1.0f / denom;
+      // The spot factor scales ambient, diffuse and specular alike.
+      if constexpr (kSpot) atten *= b.spot[i];
       const float inverse = 1.0f / dist;  // normalise(), reusing the sqrt
       tx = choose(dist > 0, dx * inverse, 0.0f);
       ty = choose(dist > 0, dy * inverse, 0.0f);
@@ -369,7 +445,11 @@ void lightBlock(const Setup& k, int count, Block& b) {
 
   for (int l = 0; l < k.lightCount; ++l) {
     const CameraLight& light = k.lights[l];
-    if (light.point)
+    if (light.spot) {
+      spotFactors(light, count, b);
+      light.shiny ? addLight<true, true, true>(k, light, count, b)
+                  : addLight<true, false, true>(k, light, count, b);
+    } else if (light.point)
       light.shiny ? addLight<true, true>(k, light, count, b)
                   : addLight<true, false>(k, light, count, b);
     else
@@ -438,7 +518,7 @@ void processVertices(const DeviceState& s, const void* vertices, DWORD fvf, int 
   auto shade = [&](const int* index, int n) {
     gather(setup, base, stride, index, n, block, out);
     if (setup.needNormal && setup.normalize) normaliseAll(block.nx, block.ny, block.nz, n);
-    if (setup.fogOn) fog(setup, n, block);
+    if (setup.fogOn) setup.rangeFog ? fog<true>(setup, n, block) : fog<false>(setup, n, block);
     if (setup.lighting) lightBlock(setup, n, block);
     scatter(setup, n, block, index, out);
   };
