@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QMdiSubWindow>
 #include <QScreen>
 
@@ -54,6 +57,17 @@ void refreshDialogs() {
 void connectPresent() {
   render::deviceSetup.device->setPresentHandler(
       [](const std::uint32_t* pixels, int width, int height) { editor.view->present(pixels, width, height); });
+}
+
+// A plain mark for the title bars and the task bar: an orange V on slate.
+QIcon programIcon() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(QColor(0x2B, 0x33, 0x40));
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(0xF0, 0x90, 0x30), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.drawPolyline(QPolygon({QPoint(7, 7), QPoint(16, 25), QPoint(25, 7)}));
+  return QIcon(pixmap);
 }
 
 bool displayAvailable() {
@@ -156,6 +170,7 @@ int runEditor(int argc, char** argv, const EditorOptions& options) {
   }
   QApplication application(argc, argv);
   QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+  QApplication::setWindowIcon(programIcon());
   const bool started = startEditor(options);
   if (started)
     while (runOnce()) {
