@@ -22,6 +22,7 @@
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "render/render_settings.h"
+#include "render/view_navigation.h"
 #include "render/view_window.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
@@ -83,6 +84,7 @@ bool startEditor(const EditorOptions& options) {
   geometry::resetMeshState();
   render::renderSettings.currentCamera = render::startupCamera();
   render::resetFrameState();
+  render::resetViewState();
   render::frameState.clock = render::tickCount;
   ui::resetToolWindows();
 
@@ -151,6 +153,7 @@ void stopEditor() {
   if (render::deviceSetup.device) render::deviceSetup.device->setPresentHandler(nullptr);
   pack::resetPackHooks();
   scene::resetSceneHooks();
+  render::resetViewHooks();
   for (int w = 0; w < static_cast<int>(ui::WindowId::count); ++w)
     ui::registerCommandTarget(static_cast<ui::WindowId>(w), nullptr);
   ui::resetToolWindows();
