@@ -1,8 +1,11 @@
 #include "shell/pack_commands.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 
+#include <algorithm>
+#include <vector>
+
+#include "materials/materials.h"
 #include "pack/complex_pack.h"
 #include "platform/os/files.h"
 #include "platform/ui/prompts.h"
@@ -21,10 +24,26 @@ namespace {
 constexpr int kStoredSlots = 253;
 const ui::FileFilter kPackFilter{"Vandrel complex pack", "*.vsc"};
 
-// The pack text the work would be saved as; generated clones never count.
-std::string currentPackText() {
+// The pack text a save writes: the clone slots cleaned up first.
+std::string savedPackText() {
   pack::cleanUpCloneSlots();
   return pack::writePack();
+}
+
+// The same text without touching the work: only telling whether it changed must
+// not clean the clone slots or move the current material.
+std::string packTextOfWork() {
+  scene::SceneStore& s = scene::sceneStore;
+  const int first = s.currentScene * scene::kObjectSlots;
+  const std::vector<scene::SceneObject> objects(s.objects + first, s.objects + first + scene::kObjectSlots);
+  const std::vector<scene::ModifierList> lists(s.modifierLists + first,
+                                               s.modifierLists + first + scene::kObjectSlots);
+  const std::uint8_t material = materials::materialStore.currentMaterial;
+  const std::string text = savedPackText();
+  std::copy(objects.begin(), objects.end(), s.objects + first);
+  std::copy(lists.begin(), lists.end(), s.modifierLists + first);
+  materials::materialStore.currentMaterial = material;
+  return text;
 }
 
 void showCaption() {
@@ -50,7 +69,7 @@ void showSlotProgress(int slot) {
 
 bool writeTo(const std::string& path) {
   std::string error;
-  const std::string text = currentPackText();
+  const std::string text = savedPackText();
   if (!os::writeFile(path, text, &error)) {
     tellFailure("Не удалось сохранить пакет " + path, error);
     focusFrame();
@@ -66,7 +85,7 @@ bool writeTo(const std::string& path) {
 
 void resetPackState() {
   packState = PackState{};
-  packState.savedText = currentPackText();
+  packState.savedText = packTextOfWork();
 }
 
 bool loadPackFrom(const std::string& path) {
@@ -81,7 +100,7 @@ bool loadPackFrom(const std::string& path) {
   }
   packState.packPath = path;
   packState.packPathKnown = true;
-  packState.savedText = currentPackText();
+  packState.savedText = packTextOfWork();
   showCaption();
   return true;
 }
@@ -121,7 +140,7 @@ void clearScene() {
   scene::checkpoint();
 }
 
-bool documentChanged() { return currentPackText() != packState.savedText; }
+bool documentChanged() { return packTextOfWork() != packState.savedText; }
 
 bool confirmQuit() {
   if (!documentChanged()) return true;

@@ -146,7 +146,9 @@ TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
   EXPECT_GT(scene::currentSceneRecord().objectCount, 1);
   EXPECT_EQ(scene::undoCounter, 1);
   EXPECT_FALSE(editor.frame->progress()->isVisible());
+  idleFrame();  // the demo's clone ring fills its slots: generated clones are not changes
   EXPECT_FALSE(documentChanged());
+  EXPECT_NE(scene::objectRecord(0, 5).scaleX, 0);  // and telling so left the first copy in place
 }
 
 TEST_F(EditorTest, ClosingAsksOnlyWhenTheWorkChanged) {
