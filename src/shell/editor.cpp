@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QMdiArea>
 #include <QPainter>
 #include <QPixmap>
 #include <QMdiSubWindow>
@@ -132,6 +133,7 @@ bool startEditor(const EditorOptions& options) {
 
   readLayout(0);
   // The active-tool code starts as the 3D view's, so the view starts with the keys.
+  editor.frame->area()->setActiveSubWindow(view);
   editor.view->setFocus(Qt::OtherFocusReason);
   resetPackState();
   if (deviceReady && options.pack) loadPackFrom(*options.pack);
