@@ -46,7 +46,7 @@ const QRect kPreviewGeometry(0, 0, 265, 302);
 
 void renderAndShowNow() {
   render::renderFrame();
-  ui::showNow({editor.view, editor.preview});
+  ui::showNowRegistered();
 }
 
 void refreshDialogs() {
@@ -101,6 +101,8 @@ bool startEditor(const EditorOptions& options) {
   auto* preview = new texedit::TexturePreviewWindow;
   editor.preview = preview;
   QMdiSubWindow* previewWindow = editor.frame->addWindow(preview);
+  ui::registerShowNowWindow(editor.view);
+  ui::registerShowNowWindow(preview);
   previewWindow->setGeometry(kPreviewGeometry);
   ui::registerToolWindow({previewWindow, preview, ui::kFocusPreview, ui::kSlotPreview, false, false});
 
@@ -159,6 +161,7 @@ void stopEditor() {
   for (int w = 0; w < static_cast<int>(ui::WindowId::count); ++w)
     ui::registerCommandTarget(static_cast<ui::WindowId>(w), nullptr);
   ui::resetToolWindows();
+  ui::forgetShowNowWindows();
   ui::qtPrompts().setOwner(nullptr);
   delete editor.frame;
   editor = Editor{};

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 namespace vandrel::ui {
 
 QCursor cursorFor(CursorKind kind) {
@@ -13,9 +15,26 @@ QCursor cursorFor(CursorKind kind) {
   return QCursor(Qt::ArrowCursor);
 }
 
+namespace {
+
+void repaintNow(QWidget* w) {
+  if (w && w->isVisible()) w->repaint();
+}
+
+std::vector<QWidget*> showNowWindows;
+
+}  // namespace
+
 void showNow(std::initializer_list<QWidget*> widgets) {
-  for (QWidget* w : widgets)
-    if (w && w->isVisible()) w->repaint();
+  for (QWidget* w : widgets) repaintNow(w);
+}
+
+void registerShowNowWindow(QWidget* window) { showNowWindows.push_back(window); }
+
+void forgetShowNowWindows() { showNowWindows.clear(); }
+
+void showNowRegistered() {
+  for (QWidget* w : showNowWindows) repaintNow(w);
 }
 
 }  // namespace vandrel::ui

@@ -22,4 +22,10 @@ QCursor cursorFor(CursorKind kind);
 // action shows while the command is still running.
 void showNow(std::initializer_list<QWidget*> widgets);
 
+// The windows every long action shows its frames in (the 3D view and the texture
+// preview), registered by the shell; showNowRegistered() repaints them at once.
+void registerShowNowWindow(QWidget* window);
+void forgetShowNowWindows();
+void showNowRegistered();
+
 }  // namespace vandrel::ui
