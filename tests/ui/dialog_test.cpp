@@ -11,6 +11,7 @@
 #include "platform/ui/commands.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/prompts.h"
+#include "platform/ui/swatch.h"
 
 namespace vandrel::ui {
 namespace {
@@ -110,6 +111,28 @@ TEST(Prompts, TestPromptsAnswerFromTheirQueuesAndRecordWhatWasAsked) {
   EXPECT_EQ(test.asked[0].buttons, MessageButtons::yesNoCancel);
   EXPECT_EQ(test.asked[2].kind, "open");
   EXPECT_EQ(test.asked[3].kind, "save");
+}
+
+}  // namespace
+}  // namespace vandrel::ui
+
+namespace vandrel::ui {
+namespace {
+
+TEST(Swatch, FillsItsInsetWithTheColourAndReportsClicks) {
+  struct SwatchDialog : Dialog {
+    void command(int id) override { clicked = id; }
+    int clicked = 0;
+  } d;
+  Swatch* swatch = d.addSwatch(1166);
+  swatch->resize(40, 30);
+  d.setSwatchColour(1166, 0xFF0000);
+  const QImage image = swatch->grab().toImage();
+  EXPECT_EQ(image.pixel(20, 15) & 0xFFFFFFu, 0xFF0000u);
+  EXPECT_EQ(image.pixel(2, 2) & 0xFFFFFFu, 0xFF0000u);
+  EXPECT_NE(image.pixel(1, 1) & 0xFFFFFFu, 0xFF0000u);
+  QTest::mouseClick(swatch, Qt::LeftButton);
+  EXPECT_EQ(d.clicked, 1166);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QSlider>
 
 #include <cassert>
+
+#include "platform/ui/swatch.h"
 #include <climits>
 
 namespace vandrel::ui {
@@ -105,6 +107,17 @@ QLabel* Dialog::addLabel(int id, std::string_view text) {
   auto* label = new QLabel(qtext(text), this);
   registerControl(id, label);
   return label;
+}
+
+Swatch* Dialog::addSwatch(int id) {
+  auto* swatch = new Swatch(this);
+  registerControl(id, swatch);
+  swatch->onClick([this, id] { command(id); });
+  return swatch;
+}
+
+void Dialog::setSwatchColour(int id, std::uint32_t rgb) {
+  if (auto* swatch = dynamic_cast<Swatch*>(control(id))) swatch->setColour(rgb);
 }
 
 int Dialog::trackbarPos(int id) const {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
+
+namespace vandrel::ui {
+class Swatch;
+}
 
 namespace vandrel::ui {
 
@@ -41,6 +46,9 @@ class Dialog : public QWidget, public CommandTarget {
   QComboBox* addCombo(int id);
   QPushButton* addButton(int id, std::string_view caption);
   QLabel* addLabel(int id, std::string_view text);
+  // A colour swatch whose clicks arrive as command(id).
+  Swatch* addSwatch(int id);
+  void setSwatchColour(int id, std::uint32_t rgb);  // r x 65536 + g x 256 + b
   QWidget* control(int id) const;  // null for an id that is not registered
 
   // Trackbars.
