@@ -185,6 +185,7 @@ void deleteEntry(int k) {
 
 void selectSlot(int n) {
   if (n < 1 || n > kSlotCount) return;
+  if (textureHooks.beforeSlotChange) textureHooks.beforeSlotChange();
   TextureStore& s = textureStore;
   currentSlot().entryCount = s.entryCount;
   currentSlot().edgeSize = s.edgeSize;
@@ -194,6 +195,7 @@ void selectSlot(int n) {
   if (textureHooks.selectSizeItem) textureHooks.selectSizeItem(edgeSizeIndex(s.edgeSize));
   recreateSlotTexture();
   replayCurrentSlot();
+  if (textureHooks.showSlotNumber) textureHooks.showSlotNumber(n);
 }
 
 bool changeEdgeSize(int edge) {

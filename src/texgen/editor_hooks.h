@@ -17,6 +17,10 @@ struct TextureHooks {
   void (*showRows)(int code) = nullptr;
   // Editor: select the size combo item (index into the five sizes).
   void (*selectSizeItem)(int index) = nullptr;
+  // Editor: settle what is pending on the current slot before a slot is selected.
+  void (*beforeSlotChange)() = nullptr;
+  // Editor: show the number of the slot just selected (control 1000).
+  void (*showSlotNumber)(int slot) = nullptr;
   // Preview window: redraw the current layer.
   void (*redrawPreview)() = nullptr;
   // Device: release the slot's texture and create it again at this edge.
