@@ -1,0 +1,78 @@
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "pack/document.h"
+#include "scene/clones_dialog.h"
+#include "scene/scene_hooks.h"
+#include "scene/scene_store.h"
+
+namespace vandrel::scene {
+namespace {
+
+class ClonesDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    pack::resetDocument();
+    resetSceneHooks();
+    for (int o = 0; o < kCloneSlots; ++o) cloneRule(0, o) = CloneRule{1, 2, 3};
+    dialog = new ClonesDialog;
+  }
+  void TearDown() override {
+    delete dialog;
+    resetSceneHooks();
+  }
+  void press(int id, int times = 1) {
+    for (int i = 0; i < times; ++i) QTest::mouseClick(dialog->control(id), Qt::LeftButton);
+  }
+
+  ClonesDialog* dialog = nullptr;
+};
+
+TEST_F(ClonesDialogTest, StartsClearedAndTheCountStopsAtItsEnds) {
+  EXPECT_EQ(cloneRule(0, 254).cloneStep, 0);
+  EXPECT_EQ(dialog->itemText(kCloneKindList, 8), "кольцо xy б/п");
+  press(kCloneCountDown);
+  EXPECT_EQ(cloneRule(0, 0).cloneCount, 0);
+  press(kCloneCountUp, 256);
+  EXPECT_EQ(dialog->text(kCloneCountNumber), "254");
+}
+
+TEST_F(ClonesDialogTest, TheStepIsTakenOnlyWithinItsRange) {
+  const CloneRule& rule = cloneRule(0, 0);
+  for (const char* typed : {"20000", "-20000", "abc", ""}) {
+    dialog->setText(kCloneStepEdit, "-19999");
+    press(kApplyCloneStep);
+    dialog->setText(kCloneStepEdit, typed);
+    press(kApplyCloneStep);
+    EXPECT_EQ(rule.cloneStep, -19999) << typed;
+    EXPECT_EQ(dialog->text(kCloneStepEdit), "-19999") << typed;
+  }
+}
+
+// The selector is the dialog's own: it reaches slots beyond the objects in use,
+// leaves the current object's rule alone and keeps its slot across scenes.
+TEST_F(ClonesDialogTest, RulesOfAnySlotAreEditedThroughTheSelector) {
+  press(kCloneObjectUp, 3);
+  QTest::keyClick(dialog->control(kCloneKindList), Qt::Key_End);
+  press(kCloneCountUp, 2);
+  EXPECT_EQ(cloneRule(0, 3).cloneKind, 8);
+  EXPECT_EQ(cloneRule(0, 3).cloneCount, 2);
+  EXPECT_EQ(currentCloneRule().cloneCount, 0);
+
+  newScene();
+  cloneRule(1, 3).cloneCount = 9;
+  refreshClonesDialog();
+  EXPECT_EQ(dialog->selection(kCloneKindList), 0);
+  press(kCloneCountUp);
+  EXPECT_EQ(cloneRule(1, 3).cloneCount, 10);
+  EXPECT_EQ(dialog->text(kCloneCountNumber), "10");
+  EXPECT_EQ(cloneRule(0, 3).cloneCount, 2);
+  press(kCloneObjectUp, 300);
+  EXPECT_EQ(dialog->text(kCloneObjectNumber), "254");
+  press(kCloneObjectDown, 300);
+  EXPECT_EQ(dialog->cloneObjectIndex(), 0);
+}
+
+}  // namespace
+}  // namespace vandrel::scene
