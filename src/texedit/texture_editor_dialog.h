@@ -1,0 +1,134 @@
+#pragma once
+// The texture editor dialog ("Редактор текстур"): builds the current slot's log.
+// The generator does the computing (dispatcher, replay, delete, slot and size
+// changes); this dialog owns the controls, the change mode and the order of the
+// calls. It plugs into the generator through the texture hooks while it exists.
+
+#include <map>
+#include <memory>
+
+#include "platform/ui/dialog.h"
+
+class QAction;
+class QMenuBar;
+class QTabBar;
+
+namespace vandrel::texedit {
+
+// Control ids.
+inline constexpr int kSlotNumber = 1000;
+inline constexpr int kSizeCombo = 1001;
+inline constexpr int kRestoreRecord = 1027;
+inline constexpr int kDeleteEntry = 1031;
+inline constexpr int kEraseAll = 1032;
+inline constexpr int kPreviousSlot = 1033;
+inline constexpr int kNextSlot = 1034;
+inline constexpr int kOk = 1035;
+inline constexpr int kFold = 1036;
+inline constexpr int kChangeEntry = 1037;
+inline constexpr int kHistoryList = 1038;
+inline constexpr int kFunctionList = 1039;
+inline constexpr int kFunctionName = 1052;
+inline constexpr int kTabs = 1077;
+inline constexpr int kTimingTest = 1158;
+// Menu commands.
+inline constexpr int kLoadLog = 32773;
+inline constexpr int kSaveLog = 32774;
+inline constexpr int kExportPng = 32790;
+
+struct ParameterRowIds {
+  int label, trackbar, plus, minus, edit;
+};
+inline constexpr ParameterRowIds kParameterRows[7] = {
+    {1047, 1044, 1061, 1058, 1045}, {1048, 1026, 1063, 1062, 1046}, {1049, 1029, 1065, 1064, 1006},
+    {1050, 1041, 1067, 1066, 1007}, {1051, 1042, 1069, 1068, 1008}, {1053, 1043, 1071, 1070, 1009},
+    {1055, 1054, 1073, 1072, 1010}};
+
+// Tabs of control 1077, left to right.
+inline constexpr int kTabColour = 0;
+inline constexpr int kTabFilters = 1;
+inline constexpr int kTabGenerators = 2;
+inline constexpr int kNoTab = 100;
+
+// The editor's own state; the slot, size and entry count live in the texture store.
+struct TextureEditorState {
+  int changeMode = 0;   // 1 between "Изменить" and "ОК"
+  int savedCount = 0;   // the entry count when change mode began
+  int changeSlot = 0;   // the slot and entry being changed
+  int changedEntry = 0;
+  int selectedTab = kNoTab;  // no tab yet, so the first check always acts
+};
+
+extern TextureEditorState textureEditorState;
+void resetTextureEditorState();
+
+class TextureEditorDialog : public ui::Dialog {
+ public:
+  // Creates the controls, fills the lists from the catalogue and the store,
+  // registers as the texture editor's command target and installs the texture
+  // hooks (rows, history, function list, rows display, size item, slot number).
+  explicit TextureEditorDialog(QWidget* parent = nullptr);
+  // Unregisters and puts the hooks back to headless, keeping the device's and
+  // the preview's.
+  ~TextureEditorDialog() override;
+
+  void command(int id) override;
+  void trackbarMoved(int id) override;
+  void listChanged(int id) override;
+  // Slot number, size item and the change-mode buttons from the tables; runs nothing.
+  void refresh() override;
+
+  // For the loaders: the current slot's log was filled; show it and rebuild.
+  void editorRebuild();
+  // Makes slot n current, replays it and shows its number.
+  void selectSlot(int n);
+  // Row values from the catalogue record, or from the entry at the working
+  // position; labels and function name from the catalogue. Code 0 does nothing.
+  void showRowsFromCatalogue(int code);
+  void showRowsFromLogEntry(int code);
+  void hideAllRows();
+  // Ends change mode as "ОК" would without storing the pending entry: the slot
+  // keeps its committed log. Nothing happens outside change mode.
+  void leaveChangeMode();
+
+  QTabBar* tabBar() const { return tabs_; }
+  QMenuBar* menuBar() const { return menuBar_; }
+  QAction* menuAction(int id) const;
+  QSize sizeHint() const override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildControls();
+  void showRowLabels(int code);
+  void showRow(int row, bool on);
+  void dispatchSelected();
+  void redrawPreview();
+  void tabCheck();
+  void stepRow(int row, int delta);
+  bool appendSelected();
+  void ok();
+  void changeEntry();
+  void deleteEntry();
+  void eraseAll();
+  void stepSlot(int delta);
+  void sizeChosen();
+  void restoreRecord();
+  void timingTest();
+  void loadLog();
+  void saveLog();
+  void exportPng();
+  void settleChangeMode(bool storePending);
+  void enableEditButtons(bool on);
+
+  QTabBar* tabs_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  std::map<int, QAction*> actions_;
+  class TrackbarRows;
+  std::unique_ptr<TrackbarRows> rows_;
+};
+
+}  // namespace vandrel::texedit
