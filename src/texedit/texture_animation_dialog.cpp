@@ -1,0 +1,332 @@
+#include "texedit/texture_animation_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/ui/commands.h"
+#include "platform/ui/cursors.h"
+#include "platform/ui/prompts.h"
+#include "platform/ui/tool_windows.h"
+#include "render/frame.h"
+#include "texedit/sinus_animation.h"
+#include "texedit/texture_animation.h"
+#include "texgen/catalogue.h"
+#include "texgen/editor_hooks.h"
+#include "texgen/texture_store.h"
+
+namespace vandrel::texedit {
+
+namespace {
+
+// 183 x 194 dialog units at 1.5 x 1.625 pixels per unit.
+constexpr int kWidth = 275;
+constexpr int kHeight = 315;
+constexpr int kRowHeight = 18;
+constexpr int kSmallButton = 16;
+constexpr int kNumberWidth = 26;
+constexpr int kPlayWidth = 44;
+constexpr int kLabelWidth = 56;
+
+const ui::FileFilter kSaveFilter{"Vandrel sinus animation", "*.sna"};
+const ui::FileFilter kOpenFilter{"Vandrel Sinanim", "*.sna"};
+const char* const kTitle = "Анимация текстур";
+
+QLabel* caption(QWidget* parent, const char* text) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setFixedHeight(kRowHeight);
+  return label;
+}
+
+}  // namespace
+
+TextureAnimationDialog::TextureAnimationDialog(QWidget* parent) : ui::Dialog(parent) {
+  setWindowTitle(QString::fromUtf8(kTitle));
+  setMouseTracking(true);
+  resetTextureAnimation();
+  createControls();
+  resize(kWidth, kHeight);
+  const TextureAnimation& a = textureAnimation;
+  showNumber(kMorphStages, a.morphStages);
+  showNumber(kSinusStages, a.sinusStages);
+  showNumber(kMorphDepth, a.morphDepth);
+  showNumber(kSinusDepth, a.sinusDepth);
+  showNumber(kReferenceSlot, a.referenceSlot);
+  showNumber(kCommandNumber, a.commandNumber);
+}
+
+TextureAnimationDialog::~TextureAnimationDialog() {
+  if (ui::commandTarget(ui::WindowId::textureAnimation) == this)
+    ui::registerCommandTarget(ui::WindowId::textureAnimation, nullptr);
+}
+
+QSize TextureAnimationDialog::sizeHint() const { return {kWidth, kHeight}; }
+
+void TextureAnimationDialog::createControls() {
+  auto small = [this](int id, const char* text) {
+    QPushButton* b = addButton(id, text);
+    b->setFixedSize(kSmallButton, kRowHeight);
+    return b;
+  };
+  auto button = [this](int id, const char* text, int width = 0) {
+    QPushButton* b = addButton(id, text);
+    b->setFixedHeight(kRowHeight);
+    // Captions fit in less than a push button's usual width.
+    if (width > 0) b->setFixedWidth(width);
+    else b->setMinimumWidth(kPlayWidth);
+    return b;
+  };
+  auto number = [this](int id, bool readOnly) {
+    QLineEdit* e = addEdit(id);
+    e->setFixedSize(kNumberWidth, kRowHeight);
+    // S and c change only through their buttons, which also refresh what hangs on them.
+    e->setReadOnly(readOnly);
+    return e;
+  };
+
+  auto row = [](QBoxLayout* into) {
+    auto* r = new QHBoxLayout;
+    r->setSpacing(2);
+    into->addLayout(r);
+    return r;
+  };
+
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(2, 2, 2, 2);
+  outer->setSpacing(2);
+
+  // Morph.
+  QHBoxLayout* r = row(outer);
+  r->addWidget(button(kPlayMorph, "play", kPlayWidth));
+  r->addWidget(button(kPlayMorphAdvance, "play+", kPlayWidth));
+  r->addStretch(1);
+  r->addWidget(caption(this, "стадий:"));
+  r->addWidget(number(kMorphStages, false));
+  r = row(outer);
+  r->addWidget(caption(this, "Опорный кадр"));
+  r->addWidget(number(kReferenceSlot, true));
+  r->addWidget(small(kPreviousReference, "<"));
+  r->addWidget(small(kNextReference, ">"));
+  r->addStretch(1);
+  r->addWidget(caption(this, "Глубина"));
+  r->addWidget(number(kMorphDepth, false));
+  r->addWidget(small(kMorphDeeper, "+"));
+  r->addWidget(small(kMorphShallower, "-"));
+  QSlider* time = addTrackbar(kTime);
+  time->setFixedHeight(kRowHeight);
+  outer->addWidget(time);
+
+  // Sinus animation.
+  auto* group = new QGroupBox(QStringLiteral("Sin-anim"), this);
+  auto* sinus = new QVBoxLayout(group);
+  sinus->setContentsMargins(3, 2, 3, 3);
+  sinus->setSpacing(1);
+  r = row(sinus);
+  r->addWidget(button(kPlaySinus, "play", kPlayWidth));
+  r->addStretch(1);
+  r->addWidget(caption(group, "Номер команды в логе"));
+  r->addWidget(number(kCommandNumber, true));
+  r->addWidget(small(kNextCommand, "+"));
+  r->addWidget(small(kPreviousCommand, "-"));
+  r = row(sinus);
+  r->addWidget(caption(group, "Глубина"));
+  r->addWidget(number(kSinusDepth, false));
+  r->addWidget(small(kSinusDeeper, "+"));
+  r->addWidget(small(kSinusShallower, "-"));
+  r->addStretch(1);
+  r->addWidget(caption(group, "стадий:"));
+  r->addWidget(number(kSinusStages, false));
+  QLabel* function = addLabel(kFunction, "Функция");
+  function->setFixedHeight(kRowHeight);
+  sinus->addWidget(function);
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(3);
+  grid->setVerticalSpacing(0);
+  grid->addWidget(caption(group, "Амплитуда"), 0, 1, Qt::AlignHCenter);
+  grid->addWidget(caption(group, "Частота"), 0, 2, Qt::AlignHCenter);
+  grid->addWidget(caption(group, "Фаза"), 0, 3, Qt::AlignHCenter);
+  static const char* const kNames[] = {"p1", "p2", "p3", "p4", "p5", "p6", "p7"};
+  const int columns[3] = {kFirstAmplitude, kFirstFrequency, kFirstPhase};
+  for (int p = 1; p <= kSinusParams; ++p) {
+    QLabel* label = addLabel(paramLabelId(p), kNames[p - 1]);
+    label->setFixedHeight(kRowHeight - 2);
+    // Parameter labels run long ("частота x"); they may not squeeze the columns.
+    label->setMaximumWidth(kLabelWidth);
+    grid->addWidget(label, p, 0);
+    for (int k = 0; k < 3; ++k) {
+      QSlider* s = addTrackbar(columns[k] + p - 1);
+      s->setFixedHeight(kRowHeight - 2);
+      grid->addWidget(s, p, 1 + k);
+    }
+  }
+  for (int k = 1; k <= 3; ++k) grid->setColumnStretch(k, 1);
+  sinus->addLayout(grid, 1);
+  r = row(sinus);
+  r->addWidget(button(kLoad, "Загрузить"), 1);
+  r->addWidget(button(kSave, "Сохранить"), 1);
+  r->addWidget(button(kErase, "Стереть"), 1);
+  r->addWidget(small(kFold, "/"));
+  outer->addWidget(group, 1);
+
+  for (QWidget* child : findChildren<QWidget*>()) child->setMouseTracking(true);
+}
+
+void TextureAnimationDialog::command(int id) {
+  switch (id) {
+    case kPlayMorph: playMorph(false); break;
+    case kPlayMorphAdvance: playMorph(true); break;
+    case kPlaySinus: playSinus(); break;
+    case kPreviousReference: stepReference(-1); break;
+    case kNextReference: stepReference(+1); break;
+    case kMorphDeeper: stepDepth(kMorphDepth, +1); break;
+    case kMorphShallower: stepDepth(kMorphDepth, -1); break;
+    case kNextCommand: stepCommand(+1); break;
+    case kPreviousCommand: stepCommand(-1); break;
+    case kSinusDeeper: stepDepth(kSinusDepth, +1); break;
+    case kSinusShallower: stepDepth(kSinusDepth, -1); break;
+    case kLoad: loadSettings(); break;
+    case kSave: saveSettings(); break;
+    case kErase: erase(); break;
+    case kFold: ui::toggleFoldFlag(ui::kFocusTextureAnimation); break;
+    default: break;
+  }
+}
+
+// The time trackbar's own movement also stores the sinus row: any trackbar does.
+void TextureAnimationDialog::trackbarMoved(int) {
+  storeSinusTrackbars();
+  TextureAnimation& a = textureAnimation;
+  a.morphStages = editInt(kMorphStages);
+  setTrackbarRange(kTime, 0, 255);
+  if (showMorphFrame(trackbarPos(kTime), [this] { showFrame(false); }))
+    showNumber(kMorphStages, a.morphStages);
+}
+
+void TextureAnimationDialog::mouseMoveEvent(QMouseEvent*) {
+  ui::takeFocusOnMouseMove(ui::kFocusTextureAnimation);
+}
+
+void TextureAnimationDialog::showNumber(int id, int value) { setText(id, std::to_string(value)); }
+
+void TextureAnimationDialog::showFrame(bool moveTimeTrackbar) {
+  if (texgen::textureHooks.redrawPreview) texgen::textureHooks.redrawPreview();
+  render::renderFrame();
+  if (moveTimeTrackbar) {
+    setTrackbarPos(kTime, static_cast<int>(textureAnimation.time));
+    ui::showNow({control(kTime)});
+  }
+  ui::showNowRegistered();
+}
+
+// An empty or unreadable stages or depth edit reads as 0, which the runs raise to 1.
+void TextureAnimationDialog::playMorph(bool advance) {
+  TextureAnimation& a = textureAnimation;
+  a.morphStages = editInt(kMorphStages);
+  a.morphDepth = editInt(kMorphDepth);
+  setTrackbarRange(kTime, 0, 255);
+  const FrameShown shown = [this] { showFrame(true); };
+  if (!(advance ? runMorphAndAdvance(shown) : runMorph(shown))) return;
+  showNumber(kMorphStages, a.morphStages);
+  showNumber(kMorphDepth, a.morphDepth);
+  showNumber(kReferenceSlot, a.referenceSlot);
+}
+
+void TextureAnimationDialog::playSinus() {
+  TextureAnimation& a = textureAnimation;
+  a.sinusStages = editInt(kSinusStages);
+  a.sinusDepth = editInt(kSinusDepth);
+  storeSinusTrackbars();
+  setTrackbarRange(kTime, 0, 255);
+  if (!runSinus([this] { showFrame(false); })) return;
+  showNumber(kSinusStages, a.sinusStages);
+  showNumber(kSinusDepth, a.sinusDepth);
+}
+
+void TextureAnimationDialog::stepReference(int delta) {
+  int& s = textureAnimation.referenceSlot;
+  s = std::clamp(s + delta, 0, kLastReferenceSlot);
+  showNumber(kReferenceSlot, s);
+}
+
+void TextureAnimationDialog::stepDepth(int edit, int delta) {
+  int& depth = edit == kMorphDepth ? textureAnimation.morphDepth : textureAnimation.sinusDepth;
+  depth = clampDepth(editInt(edit) + delta);
+  showNumber(edit, depth);
+}
+
+void TextureAnimationDialog::stepCommand(int delta) {
+  textureAnimation.commandNumber = clampCommandNumber(textureAnimation.commandNumber + delta);
+  showCommand();
+}
+
+void TextureAnimationDialog::showCommand() {
+  const int c = textureAnimation.commandNumber;
+  showNumber(kCommandNumber, c);
+  showSinusRow();
+  const int code = texgen::currentSlot().log[c].code();
+  const texgen::OperationRecord* record =
+      code >= 0 && code < texgen::kCatalogueRecords ? &texgen::catalogue.records[code] : nullptr;
+  for (int p = 1; p <= kSinusParams; ++p) {
+    const char* label = record && p <= record->paramCount ? record->labels[p - 1] : nullptr;
+    setText(paramLabelId(p), label ? label : "");
+  }
+  setText(kFunction, texgen::operationName(code));
+}
+
+void TextureAnimationDialog::showSinusRow() {
+  const SinusRowValues v = sinusRow(textureAnimation.commandNumber);
+  for (int p = 0; p < kSinusParams; ++p) {
+    setTrackbarPos(kFirstAmplitude + p, v.amplitude[p]);
+    setTrackbarPos(kFirstFrequency + p, v.frequency[p]);
+    setTrackbarPos(kFirstPhase + p, v.phase[p]);
+  }
+}
+
+void TextureAnimationDialog::storeSinusTrackbars() {
+  SinusRowValues v{};
+  for (int p = 0; p < kSinusParams; ++p) {
+    v.amplitude[p] = trackbarPos(kFirstAmplitude + p);
+    v.frequency[p] = trackbarPos(kFirstFrequency + p);
+    v.phase[p] = trackbarPos(kFirstPhase + p);
+  }
+  storeSinusRow(textureAnimation.commandNumber, v);
+}
+
+void TextureAnimationDialog::loadSettings() {
+  if (const auto path = ui::prompts().openFile(kOpenFilter)) {
+    std::string error;
+    if (!loadSinusAnimationFile(*path, &error)) {
+      ui::prompts().message("Не удалось загрузить анимацию:\n" + error, kTitle,
+                            ui::MessageButtons::ok, ui::MessageIcon::error);
+      return;
+    }
+  }
+  // Loaded or not, the trackbars start again at the first command.
+  textureAnimation.commandNumber = 1;
+  showCommand();
+}
+
+void TextureAnimationDialog::saveSettings() {
+  const auto path = ui::prompts().saveFile(kSaveFilter);
+  if (!path) return;
+  std::string error;
+  if (!saveSinusAnimationFile(*path, texgen::textureStore.entryCount, &error))
+    ui::prompts().message("Не удалось сохранить анимацию:\n" + error, kTitle,
+                          ui::MessageButtons::ok, ui::MessageIcon::error);
+}
+
+void TextureAnimationDialog::erase() {
+  clearSinusTables();
+  showSinusRow();
+}
+
+}  // namespace vandrel::texedit
