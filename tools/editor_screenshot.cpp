@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   options.pack = argv[1];
   if (!vandrel::shell::startEditor(options)) return 1;
   // Room for the preview and the 3D view side by side, whatever the offscreen screen.
-  vandrel::shell::editor.frame->resize(920, 570);
+  vandrel::shell::editor.frame->resize(1280, 860);
   vandrel::render::frameState.clock = nullptr;  // a fixed moment of the animation
   vandrel::render::frameState.clockValue = 6000;
   for (int i = 0; i < 5; ++i) vandrel::shell::runOnce();

@@ -31,6 +31,13 @@
 #include "shell/help_window.h"
 #include "shell/layouts.h"
 #include "shell/pack_commands.h"
+#include "materials/materials_dialog.h"
+#include "render/render_settings_dialog.h"
+#include "scene/clones_dialog.h"
+#include "scene/modifiers_dialog.h"
+#include "scene/scenes_dialog.h"
+#include "texedit/texture_animation_dialog.h"
+#include "texedit/texture_editor_dialog.h"
 #include "texedit/texture_preview_window.h"
 
 namespace vandrel::shell {
@@ -50,10 +57,36 @@ void renderAndShowNow() {
 }
 
 void refreshDialogs() {
+  if (editor.textureEditor) editor.textureEditor->refresh();
   scene::refreshScenesDialog();
   scene::refreshModifiersDialog();
   if (materials::materialHooks.refreshEditor) materials::materialHooks.refreshEditor();
   if (render::renderSettingsHooks.refresh) render::renderSettingsHooks.refresh();
+}
+
+// A tool dialog in a sub-window of its natural size, part of focus, folding and
+// the layouts.
+// Holds a dialog at its natural size, so that folding a window clips the dialog
+// to a strip instead of squeezing its controls together.
+class ClipPage : public QWidget {
+ public:
+  explicit ClipPage(QWidget* dialog) {
+    dialog->setParent(this);
+    dialog->setFixedSize(dialog->sizeHint());
+    setFocusProxy(dialog);
+  }
+  QSize sizeHint() const override { return childrenRect().size(); }
+  QSize minimumSizeHint() const override { return {0, 0}; }
+};
+
+template <typename DialogType>
+DialogType* addToolDialog(DialogType* dialog, int focusCode, int layoutSlot, bool foldable) {
+  QMdiSubWindow* window = editor.frame->addWindow(new ClipPage(dialog));
+  window->setWindowTitle(dialog->windowTitle());
+  window->adjustSize();
+  ui::registerToolWindow({window, dialog, focusCode, layoutSlot, foldable, false});
+  window->show();
+  return dialog;
 }
 
 void connectPresent() {
@@ -121,9 +154,18 @@ bool startEditor(const EditorOptions& options) {
                           ui::MessageIcon::error);
   }
 
-  // The tool dialogs plug in here as they come; the scenes dialog's place in the
-  // order is where the undo folder and snapshot 1 are made.
+  // The tool dialogs, in their documented order; the undo folder and snapshot 1
+  // come right after the scenes dialog.
+  editor.textureEditor =
+      addToolDialog(new texedit::TextureEditorDialog, ui::kFocusTextureEditor, ui::kSlotTextureEditor, true);
+  addToolDialog(new texedit::TextureAnimationDialog, ui::kFocusTextureAnimation, ui::kSlotTextureAnimation,
+                true);
+  addToolDialog(new materials::MaterialsDialog, ui::kFocusMaterials, ui::kSlotMaterials, true);
+  addToolDialog(new scene::ScenesDialog, ui::kFocusScenes, ui::kSlotScenes, true);
   scene::checkpoint();
+  addToolDialog(new scene::ModifiersDialog, ui::kFocusModifiers, ui::kSlotModifiers, true);
+  addToolDialog(new render::RenderSettingsDialog, ui::kFocusRenderSettings, ui::kSlotRenderSettings, false);
+  addToolDialog(new scene::ClonesDialog, -1, ui::kSlotClones, false);
   pack::packHooks.renderFrame = renderAndShowNow;
   pack::packHooks.refreshDialogs = refreshDialogs;
 
@@ -133,7 +175,9 @@ bool startEditor(const EditorOptions& options) {
   editor.helpWindow->setGeometry(kHelpGeometry);
   editor.helpWindow->hide();
 
+  placeDefaultLayout();
   readLayout(0);
+  ui::foldHelper();  // start tidy: the dialogs without the focus as strips
   // The active-tool code starts as the 3D view's, so the view starts with the keys.
   editor.frame->area()->setActiveSubWindow(view);
   editor.view->setFocus(Qt::OtherFocusReason);

@@ -11,6 +11,9 @@ class QWidget;
 namespace vandrel::render {
 class ViewWindow;
 }
+namespace vandrel::texedit {
+class TextureEditorDialog;
+}
 
 namespace vandrel::shell {
 
@@ -21,6 +24,7 @@ struct Editor {
   FrameWindow* frame = nullptr;
   render::ViewWindow* view = nullptr;
   QWidget* preview = nullptr;
+  texedit::TextureEditorDialog* textureEditor = nullptr;
   HelpWindow* help = nullptr;
   QMdiSubWindow* helpWindow = nullptr;
   bool deviceFailed = false;

@@ -36,6 +36,10 @@ QRect areaOf(const QWidget* window) {
   return parent ? parent->rect() : QRect();
 }
 
+ui::LayoutRect layoutRect(const QRect& g) {
+  return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
 bool placeable(const QWidget* window, const QRect& target) {
   if (target.width() < titleBarHeight() || target.height() < titleBarHeight()) return false;
   const QRect area = areaOf(window);
@@ -81,6 +85,31 @@ void readLayout(int index) {
   }
 }
 
+void placeDefaultLayout() {
+  constexpr int kStrip = ui::kFoldHeight + 5;
+  auto geometry = [](int slot) {
+    ui::ToolWindow* w = ui::toolWindowInSlot(slot);
+    return w && w->window ? w->window->geometry() : QRect();
+  };
+  auto place = [](int slot, int x, int y) {
+    if (ui::ToolWindow* w = ui::toolWindowInSlot(slot); w && w->window) w->window->move(x, y);
+  };
+  const QRect preview = geometry(ui::kSlotPreview), view = geometry(ui::kSlotView);
+  place(ui::kSlotTextureEditor, 0, preview.bottom() + 1);
+  place(ui::kSlotTextureAnimation, 0, preview.bottom() + 1 + kStrip);
+  place(ui::kSlotRenderSettings, view.left(), view.bottom() + 1);
+  place(ui::kSlotClones, view.left() + geometry(ui::kSlotRenderSettings).width(), view.bottom() + 1);
+  int y = 0;
+  for (int slot : {ui::kSlotScenes, ui::kSlotModifiers, ui::kSlotMaterials}) {
+    place(slot, view.right() + 1, y);
+    y += kStrip;
+  }
+  for (int slot : kPlacedSlots) {
+    const QRect g = geometry(slot);
+    if (g.isValid()) ui::shellFlags.currentLayout.rects[slot] = layoutRect(g);
+  }
+}
+
 bool writeLayout(int index, std::string* error) {
   const ui::WindowLayout& current = ui::shellFlags.currentLayout;
   ui::WindowLayout stored{};
@@ -93,8 +122,7 @@ bool writeLayout(int index, std::string* error) {
       if (full.right > full.left && full.bottom > full.top)
         ui::resizeAndRaise(w->window, full.right - full.left, full.bottom - full.top);
     }
-    const QRect g = w->window->geometry();
-    stored.rects[slot] = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    stored.rects[slot] = layoutRect(w->window->geometry());
   }
   return os::writeFile(layoutPath(index), layoutBytes(stored), error);
 }

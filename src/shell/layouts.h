@@ -23,6 +23,13 @@ std::string layoutPath(int index);
 bool readLayoutFile(const std::string& path, ui::WindowLayout* layout);
 std::string layoutBytes(const ui::WindowLayout& layout);
 
+// Where the windows stand until a layout file says otherwise, recorded as the
+// in-memory current layout so that folding has full sizes from the start: the
+// preview with the foldable texture dialogs below it down the left, the 3D view
+// with the renderer settings and the clones below it, and the foldable scene
+// dialogs down the right, one fold strip apart.
+void placeDefaultLayout();
+
 // Reads layout index into the in-memory current layout and places the windows:
 // the texture preview and the 3D view moved and resized, the dialogs only moved,
 // each shown and brought to the top in slot order. A missing file changes

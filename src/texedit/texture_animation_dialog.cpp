@@ -61,6 +61,7 @@ TextureAnimationDialog::TextureAnimationDialog(QWidget* parent) : ui::Dialog(par
   showNumber(kSinusDepth, a.sinusDepth);
   showNumber(kReferenceSlot, a.referenceSlot);
   showNumber(kCommandNumber, a.commandNumber);
+  ui::registerCommandTarget(ui::WindowId::textureAnimation, this);
 }
 
 TextureAnimationDialog::~TextureAnimationDialog() {
