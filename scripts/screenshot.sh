@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Makes the README's picture of the editor: the demo pack opened offscreen and
-# the frame window grabbed to a PNG (default docs/editor.png).
+# Makes the README's pictures of the editor: the demo pack opened offscreen and
+# the frame window grabbed to PNGs in docs/ (or the folder given).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-out=${1:-$here/docs/editor.png}
+out=${1:-$here/docs}
 "$here/scripts/setup.sh"
 "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=Release
-mkdir -p "$(dirname "$out")"
+mkdir -p "$out"
 cd "$here"
-"$here/build/editor_screenshot" examples/demo.vsc "$out"
-echo "screenshot: $out"
+"$here/build/editor_screenshot" examples/demo.vsc "$out/editor.png"
+"$here/build/editor_screenshot" examples/demo.vsc "$out/texture_editor.png" 2
+"$here/build/editor_screenshot" examples/demo.vsc "$out/scenes.png" 3
+echo "screenshots: $out/editor.png, texture_editor.png, scenes.png"

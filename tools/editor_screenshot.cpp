@@ -1,17 +1,21 @@
 // Opens the editor offscreen on a pack, lets it draw a few frames, and writes a
-// picture of the frame window: editor_screenshot PACK.vsc OUT.png
+// picture of the frame window: editor_screenshot PACK.vsc OUT.png [FOCUS]
+// FOCUS is the active-tool code of a tool window to unfold (2 texture editor,
+// 3 scenes, 4 modifiers, 6 materials, 8 texture animation).
 #include <QApplication>
 #include <QPixmap>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "platform/ui/tool_windows.h"
 #include "render/frame.h"
 #include "shell/editor.h"
 #include "shell/frame_window.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: editor_screenshot PACK.vsc OUT.png\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: editor_screenshot PACK.vsc OUT.png [FOCUS]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -24,6 +28,7 @@ int main(int argc, char** argv) {
   vandrel::shell::editor.frame->resize(1280, 860);
   vandrel::render::frameState.clock = nullptr;  // a fixed moment of the animation
   vandrel::render::frameState.clockValue = 6000;
+  if (argc == 4) vandrel::ui::takeFocusOnMouseMove(std::atoi(argv[3]));
   for (int i = 0; i < 5; ++i) vandrel::shell::runOnce();
   const bool saved = vandrel::shell::editor.frame->grab().save(QString::fromLocal8Bit(argv[2]));
   vandrel::shell::stopEditor();
