@@ -124,6 +124,9 @@ int sinusParameter(double t, int value, int amplitude, int frequency, int phase)
 }
 
 int enterAnimationSlot() {
+  // A change pending in the texture editor is settled first: the run reuses the
+  // layers and the parameter rows it would otherwise leave half-edited.
+  if (texgen::textureHooks.beforeSlotChange) texgen::textureHooks.beforeSlotChange();
   auto& s = textureStore;
   const int slot = s.currentSlot;
   texgen::TextureSlot& current = texgen::currentSlot();
