@@ -8,6 +8,8 @@
 
 #include "texgen/ops.h"
 
+#include "platform/os/parallel.h"
+
 // The hot loops are built for several instruction sets and picked at load time. They
 // use integer arithmetic or single IEEE double operations (the build forbids contraction
 // into fused multiply-adds), so every version gives the same bits.
@@ -511,7 +513,9 @@ void mixer(Pixel* layer, const Pixel* source1, const Pixel* source2, int edge, i
   const auto w1 = static_cast<std::uint16_t>(trackbar(weight1));
   const auto w2 = static_cast<std::uint16_t>(trackbar(weight2));
   const std::size_t whole = n - n % kRun;
-  mixRuns(layer, source1, source2, whole, w1, w2, type);
+  os::parallelChunks(whole, kRun, [&](std::size_t first, std::size_t last) {
+    mixRuns(layer + first, source1 + first, source2 + first, last - first, w1, w2, type);
+  });
   if (whole < n) {  // not at any edge size; a padded run keeps one code path
     const std::size_t rest = n - whole;
     Pixel a[kRun] = {}, b[kRun] = {}, out[kRun] = {};
@@ -555,7 +559,9 @@ void scaleColor(Pixel* layer, int edge, int r, int g, int b) {
   const auto fb = static_cast<std::uint16_t>(trackbar(b));
   const std::size_t n = pixelCount(edge);
   const std::size_t whole = n - n % kRun;
-  scaleRuns(layer, whole, fr, fg, fb);
+  os::parallelChunks(whole, kRun, [&](std::size_t first, std::size_t last) {
+    scaleRuns(layer + first, last - first, fr, fg, fb);
+  });
   if (whole < n) {  // not at any edge size
     Pixel rest[kRun] = {};
     std::copy_n(layer + whole, n - whole, rest);
@@ -590,7 +596,9 @@ void adjustColor(Pixel* layer, int edge, int hue, int brightness, int contrast) 
   plan.u2 = static_cast<std::uint16_t>(w2 / 6);
   // Every edge size gives whole runs; any rest takes the floating formula.
   const std::size_t whole = n - n % kRun;
-  adjustRuns(layer, whole, plan);
+  os::parallelChunks(whole, kRun, [&](std::size_t first, std::size_t last) {
+    adjustRuns(layer + first, last - first, plan);
+  });
   adjustPixelsDirect(layer + whole, n - whole, w0, w1, w2, offset, factor);
 }
 

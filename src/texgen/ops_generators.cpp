@@ -5,6 +5,8 @@
 
 #include "texgen/ops.h"
 
+#include "platform/os/parallel.h"
+
 namespace vandrel::texgen {
 
 namespace {
@@ -184,25 +186,31 @@ void mandelBrot(Pixel* layer, int edge, int x, int zoomX, int y, int zoomY) {
   const float dx = static_cast<float>(zoomX * 10 * 0.000125 / edge);
   const float dy = static_cast<float>(zoomY * 10 * 0.000125 / edge);
   const float rowStartX = static_cast<float>(x0);
+  if (edge <= 0 || edge > kMaxEdge) return;
 
   // Each row restarts x from x0 and steps it in single precision, so the error
-  // pattern along a row is part of the picture; y carries its sum in double.
+  // pattern along a row is part of the picture; y carries its sum in double,
+  // added up row by row before the rows are shared out.
+  std::array<float, kMaxEdge> rowCi;
   double yAcc = y0;
-  for (int m = 0; m < edge; ++m, yAcc += dy) {
-    const float ci = static_cast<float>(yAcc);
-    Pixel* row = layer + static_cast<std::size_t>(m) * edge;
-    float cr = rowStartX;
-    // The last group may reach past the row; its extra lanes are not stored.
-    for (int t = 0; t < edge; t += kGroup) {
-      float group[kGroup];
-      for (int l = 0; l < kGroup; ++l, cr = cr + dx) group[l] = cr;
-      int counts[kGroup];
-      mandelbrotCounts(group, ci, counts);
-      const int n = edge - t < kGroup ? edge - t : kGroup;
-      for (int l = 0; l < n; ++l)
-        row[t + l] = withGrey(row[t + l], static_cast<unsigned>(counts[l]));
+  for (int m = 0; m < edge; ++m, yAcc += dy) rowCi[static_cast<std::size_t>(m)] = static_cast<float>(yAcc);
+  os::parallelChunks(static_cast<std::size_t>(edge), 1, [&](std::size_t first, std::size_t last) {
+    for (std::size_t m = first; m < last; ++m) {
+      const float ci = rowCi[m];
+      Pixel* row = layer + m * static_cast<std::size_t>(edge);
+      float cr = rowStartX;
+      // The last group may reach past the row; its extra lanes are not stored.
+      for (int t = 0; t < edge; t += kGroup) {
+        float group[kGroup];
+        for (int l = 0; l < kGroup; ++l, cr = cr + dx) group[l] = cr;
+        int counts[kGroup];
+        mandelbrotCounts(group, ci, counts);
+        const int n = edge - t < kGroup ? edge - t : kGroup;
+        for (int l = 0; l < n; ++l)
+          row[t + l] = withGrey(row[t + l], static_cast<unsigned>(counts[l]));
+      }
     }
-  }
+  });
 }
 
 void plasm(Pixel* layer, int edge, int freqX, int offsetX, int freqY, int offsetY) {
@@ -239,24 +247,26 @@ void julia(Pixel* layer, int edge, int param1, int param2) {
   const float cr = static_cast<float>(-param1 * 20 * 0.000125);
   const float ci = static_cast<float>(-param2 * 20 * 0.000125);
   const double scale = static_cast<double>(0.008333334f);
-  for (int i = 0; i < edge; ++i) {
-    const float zi = static_cast<float>(static_cast<double>(i) / edge);
-    Pixel* row = layer + static_cast<std::size_t>(i) * edge;
-    auto shade = [&](int j, int counter) {
-      const int r = truncInt(counter * scale * 255);
-      const int g = 255 - r;
-      row[j] = withGrey(row[j], static_cast<unsigned>(g < 0 ? 0 : (g > 255 ? 255 : g)));
-    };
-    for (int j = 0; j < edge; j += kGroup) {
-      float group[kGroup];
-      for (int l = 0; l < kGroup; ++l)
-        group[l] = static_cast<float>(static_cast<double>(j + l) / edge);
-      int counters[kGroup];
-      juliaCounters(group, zi, cr, ci, counters);
-      const int n = edge - j < kGroup ? edge - j : kGroup;
-      for (int l = 0; l < n; ++l) shade(j + l, counters[l]);
+  os::parallelChunks(static_cast<std::size_t>(edge), 1, [&](std::size_t first, std::size_t last) {
+    for (int i = static_cast<int>(first); i < static_cast<int>(last); ++i) {
+      const float zi = static_cast<float>(static_cast<double>(i) / edge);
+      Pixel* row = layer + static_cast<std::size_t>(i) * edge;
+      auto shade = [&](int j, int counter) {
+        const int r = truncInt(counter * scale * 255);
+        const int g = 255 - r;
+        row[j] = withGrey(row[j], static_cast<unsigned>(g < 0 ? 0 : (g > 255 ? 255 : g)));
+      };
+      for (int j = 0; j < edge; j += kGroup) {
+        float group[kGroup];
+        for (int l = 0; l < kGroup; ++l)
+          group[l] = static_cast<float>(static_cast<double>(j + l) / edge);
+        int counters[kGroup];
+        juliaCounters(group, zi, cr, ci, counters);
+        const int n = edge - j < kGroup ? edge - j : kGroup;
+        for (int l = 0; l < n; ++l) shade(j + l, counters[l]);
+      }
     }
-  }
+  });
 }
 
 void noise(Pixel* layer, int edge, int amplitude) {
