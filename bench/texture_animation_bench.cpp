@@ -19,6 +19,7 @@
 
 #include "platform/ui/cursors.h"
 #include "render/frame.h"
+#include "editor_fixture.h"
 #include "shell/editor.h"
 #include "texedit/sinus_animation.h"
 #include "texedit/texture_animation.h"
@@ -29,15 +30,6 @@
 namespace {
 
 using namespace vandrel;
-
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "texture_animation_bench";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
 
 // Every parameter of every entry swings, each with its own speed and phase.
 void fillSinusTables() {
@@ -51,13 +43,7 @@ void fillSinusTables() {
 }
 
 void sinusFrame(benchmark::State& state, const std::string& log, bool show, bool allEntries) {
-  application();
-  shell::EditorOptions options;
-  options.pack = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
-  if (!shell::startEditor(options)) {
-    state.SkipWithError("the editor did not start");
-    return;
-  }
+  if (!vandrel::bench::startDemoEditor(state)) return;
   texgen::LogReadResult read;
   std::string error;
   if (!texgen::loadLogFile(log, &read, &error) || texgen::textureStore.edgeSize != 256) {
@@ -90,10 +76,7 @@ void sinusFrame(benchmark::State& state, const std::string& log, bool show, bool
 }
 
 const bool registered = [] {
-  std::vector<std::filesystem::path> logs;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(VANDREL_SOURCE_DIR) + "/examples"))
-    if (entry.path().extension() == ".vtx") logs.push_back(entry.path());
-  std::sort(logs.begin(), logs.end());
+  const std::vector<std::filesystem::path> logs = vandrel::bench::exampleLogs();
   struct Variant {
     const char* name;
     bool show, allEntries;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ui/commands.h"
+#include "editor_fixture.h"
 #include "shell/editor.h"
 #include "texedit/texture_editor_dialog.h"
 #include "texgen/catalogue.h"
@@ -27,33 +28,10 @@ namespace {
 
 using namespace vandrel;
 
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "texture_editor_bench";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
-
-std::vector<std::filesystem::path> exampleLogs() {
-  std::vector<std::filesystem::path> logs;
-  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(VANDREL_SOURCE_DIR) / "examples"))
-    if (e.path().extension() == ".vtx") logs.push_back(e.path());
-  std::sort(logs.begin(), logs.end());
-  return logs;
-}
-
 enum class Entry { last, lastWithParameters };
 
 void trackbarStep(benchmark::State& state, const std::filesystem::path& log, Entry which) {
-  application();
-  shell::EditorOptions options;
-  options.pack = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
-  if (!shell::startEditor(options)) {
-    state.SkipWithError("the editor did not start");
-    return;
-  }
+  if (!vandrel::bench::startDemoEditor(state)) return;
   // The shell may create the dialog itself; otherwise the bench makes its own.
   auto* dialog = dynamic_cast<texedit::TextureEditorDialog*>(ui::commandTarget(ui::WindowId::textureEditor));
   std::unique_ptr<texedit::TextureEditorDialog> own;
@@ -94,7 +72,7 @@ void trackbarStep(benchmark::State& state, const std::filesystem::path& log, Ent
 }
 
 const bool registered = [] {
-  for (const auto& log : exampleLogs()) {
+  for (const auto& log : vandrel::bench::exampleLogs()) {
     for (Entry which : {Entry::last, Entry::lastWithParameters}) {
       const std::string name = std::string(which == Entry::last ? "trackbarStepLastEntry/" : "trackbarStepParametric/") +
                                log.stem().string();

@@ -14,7 +14,7 @@
 #include "scene/undo.h"
 #include "shell/editor.h"
 #include "shell/frame_window.h"
-#include "texedit/texture_editor_dialog.h"
+#include "texgen/editor_hooks.h"
 
 namespace vandrel::shell {
 
@@ -64,7 +64,7 @@ void showSlotProgress(int slot) {
   QProgressBar* bar = editor.frame ? editor.frame->progress() : nullptr;
   if (!bar) return;
   bar->setValue(slot == 1 ? kStoredSlots : slot - 1);
-  if (editor.textureEditor) editor.textureEditor->setText(texedit::kSlotNumber, std::to_string(slot));
+  if (texgen::textureHooks.showSlotNumber) texgen::textureHooks.showSlotNumber(slot);
   bar->setVisible(true);
   bar->repaint();
 }
@@ -93,7 +93,7 @@ void resetPackState() {
 bool loadPackFrom(const std::string& path) {
   std::string error;
   // A change pending in the texture editor belongs to the log the pack replaces.
-  if (editor.textureEditor) editor.textureEditor->leaveChangeMode();
+  if (texgen::textureHooks.beforeSlotChange) texgen::textureHooks.beforeSlotChange();
   pack::packHooks.showSlotNumber = showSlotProgress;
   const bool loaded = pack::loadPack(path, &error);
   pack::packHooks.showSlotNumber = nullptr;
