@@ -1,16 +1,20 @@
 // Times one whole frame of a busy scene: 200 spheres of 32 x 32 with three
 // modifiers each and a sun, meshes rebuilt and drawn by the software device at
-// 640 x 480, clones expanded, the texture uploaded and entry 0 copied back.
+// 640 x 480, clones expanded, the texture uploaded and entry 0 copied back; and
+// the demo pack's frame. Each on one thread and on every core.
 //
 //   build/frame_bench
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/scene_commands.h"
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
+#include "platform/os/parallel.h"
 #include "pack/document.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
@@ -67,7 +71,14 @@ void buildBusyScene(bool crowded) {
   render::frameState.view.cleanView = 1;
 }
 
+// Sets the thread count for one benchmark and restores the default after it.
+struct Threads {
+  explicit Threads(std::int64_t n) { os::setThreadCount(static_cast<int>(n)); }
+  ~Threads() { os::setThreadCount(0); }
+};
+
 void renderBusyFrame(benchmark::State& state) {
+  const Threads threads(state.range(1));
   buildBusyScene(state.range(0) != 0);
   for (auto _ : state) {
     render::renderFrameAt(1.0f);
@@ -82,6 +93,7 @@ void renderBusyFrame(benchmark::State& state) {
 
 // The demo pack's first scene, as the README's command renders it.
 void renderDemoFrame(benchmark::State& state) {
+  const Threads threads(state.range(0));
   app::SceneCommandOptions options;
   options.input = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
   const std::string problem = app::prepareScene(options);
@@ -97,7 +109,22 @@ void renderDemoFrame(benchmark::State& state) {
   render::releaseDevice();
 }
 
+// One thread, then every core of the machine.
+std::vector<std::int64_t> threadCounts() {
+  if (os::threadCount() == 1) return {1};
+  return {1, os::threadCount()};
+}
+
 }  // namespace
 
-BENCHMARK(renderDemoFrame)->Unit(benchmark::kMillisecond);
-BENCHMARK(renderBusyFrame)->Arg(0)->Arg(1)->ArgName("crowded")->Unit(benchmark::kMillisecond);
+BENCHMARK(renderDemoFrame)
+    ->ArgsProduct({threadCounts()})
+    ->ArgName("threads")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(renderBusyFrame)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+      for (std::int64_t crowded : {0, 1})
+        for (std::int64_t threads : threadCounts()) b->Args({crowded, threads});
+    })
+    ->ArgNames({"crowded", "threads"})
+    ->Unit(benchmark::kMillisecond);

@@ -4,10 +4,11 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev libomp-14-dev libtbb-dev
   libpng-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
+  librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info man-db dpkg-dev
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include "geometry/mesh_state.h"
 #include "geometry/primitives.h"
+#include "platform/os/parallel.h"
 #include "render/render_settings.h"
 #include "scene/catalogues.h"
 #include "scene/scene_store.h"
@@ -38,38 +39,48 @@ double normalFactor(int mode) {
   return 1;
 }
 
+// Rows of a grid N + 1 points wide that hold about `points` points: the smallest
+// share of a grid worth giving to another thread.
+std::size_t rowsPerPart(int N, int points) {
+  return static_cast<std::size_t>(std::max(1, points / (N + 1)));
+}
+
 void computeNormals(int N, int M, int mode) {
   const double k = normalFactor(mode);
   GridPoint* g = meshState.grid.data();
   const std::ptrdiff_t stride = N + 1;
-  for (int i = 0; i <= M; ++i) {
-    GridPoint* row = g + i * stride;
-    for (int j = 0; j < N; ++j) {
-      GridPoint& p = row[j];
-      const GridPoint& right = row[j + 1];
-      const double e1x = right.x - p.x, e1y = right.y - p.y, e1z = right.z - p.z;
-      // The last row has no row below it: it takes the step from the row above.
-      const GridPoint& from = i < M ? p : row[j - stride];
-      const GridPoint& to = i < M ? row[j + stride] : p;
-      const double e2x = to.x - from.x, e2y = to.y - from.y, e2z = to.z - from.z;
-      double nx = e1y * e2z - e1z * e2y;
-      double ny = e1z * e2x - e1x * e2z;
-      double nz = e1x * e2y - e1y * e2x;
-      const double L = std::sqrt(nx * nx + ny * ny + nz * nz);
-      if (L != 0) {
-        nx = nx * k / L;
-        ny = ny * k / L;
-        nz = nz * k / L;
+  // A row writes only its own normals and reads only positions.
+  const std::size_t rows = static_cast<std::size_t>(M) + 1;
+  os::parallelChunks(rows, rowsPerPart(N, 16384), [&](std::size_t begin, std::size_t end) {
+    for (int i = static_cast<int>(begin); i < static_cast<int>(end); ++i) {
+      GridPoint* row = g + i * stride;
+      for (int j = 0; j < N; ++j) {
+        GridPoint& p = row[j];
+        const GridPoint& right = row[j + 1];
+        const double e1x = right.x - p.x, e1y = right.y - p.y, e1z = right.z - p.z;
+        // The last row has no row below it: it takes the step from the row above.
+        const GridPoint& from = i < M ? p : row[j - stride];
+        const GridPoint& to = i < M ? row[j + stride] : p;
+        const double e2x = to.x - from.x, e2y = to.y - from.y, e2z = to.z - from.z;
+        double nx = e1y * e2z - e1z * e2y;
+        double ny = e1z * e2x - e1x * e2z;
+        double nz = e1x * e2y - e1y * e2x;
+        const double L = std::sqrt(nx * nx + ny * ny + nz * nz);
+        if (L != 0) {
+          nx = nx * k / L;
+          ny = ny * k / L;
+          nz = nz * k / L;
+        }
+        p.nx = nx;
+        p.ny = ny;
+        p.nz = nz;
       }
-      p.nx = nx;
-      p.ny = ny;
-      p.nz = nz;
+      // The seam copies column 0 so that closed surfaces shade without a crease.
+      row[N].nx = row[0].nx;
+      row[N].ny = row[0].ny;
+      row[N].nz = row[0].nz;
     }
-    // The seam copies column 0 so that closed surfaces shade without a crease.
-    row[N].nx = row[0].nx;
-    row[N].ny = row[0].ny;
-    row[N].nz = row[0].nz;
-  }
+  });
 }
 
 gfx::Vertex toVertex(const GridPoint& p) {
@@ -81,8 +92,7 @@ gfx::Vertex toVertex(const GridPoint& p) {
 // The grid must fit the tables; they are sized for any request once
 // resetMeshState has run, so this only fails before that.
 bool gridFits(int N, int M) {
-  return static_cast<std::size_t>(N + 1) * static_cast<std::size_t>(M + 1) <=
-         meshState.grid.size();
+  return static_cast<std::size_t>(N + 1) * static_cast<std::size_t>(M + 1) <= meshState.grid.size();
 }
 
 }  // namespace
@@ -128,35 +138,33 @@ void buildGrid() {
   const double moveY = o.posY / 64.0 - cam.eyeY / 64;
   const double moveZ = o.posZ / 64.0 - cam.eyeZ / 64;
   const int mode = viewMode;
-  GridPoint* out = m.grid.data();
-
-  for (int i = 0; i <= M; ++i) {
+  GridPoint* const grid = m.grid.data();
+  MeshPoint last{};
+  const auto evaluateRow = [&](int i) {
     const double V = 360.0 * i / M;
+    GridPoint* out = grid + static_cast<std::ptrdiff_t>(i) * (N + 1);
     for (int j = 0; j <= N; ++j) {
       const double U = 360.0 * j / N;
       const ObjectPoint p = evaluatePrimitive(o, map, j, i, N, M, U, V, m.cubeFace);
-      m.i = i;
-      m.j = j;
-      m.tu0 = U / 360;
-      m.tv0 = V / 360;
+      MeshPoint q{0, 0, 0, U / 360, V / 360, i, j};
       double X, Y, Z;
       if (post) {
         // The screen quad stays put: no scale, camera, view mode or zoom.
-        m.X = p.X;
-        m.Y = p.Y;
-        m.Z = p.Z;
-        applyModifiers();
-        X = m.X + o.posX / 64.0;
-        Y = m.Y + o.posY / 64.0;
-        Z = m.Z;
+        q.X = p.X;
+        q.Y = p.Y;
+        q.Z = p.Z;
+        applyModifiers(q);
+        X = q.X + o.posX / 64.0;
+        Y = q.Y + o.posY / 64.0;
+        Z = q.Z;
       } else {
-        m.X = p.X * (1.0 / 64);
-        m.Y = p.Y * (1.0 / 64);
-        m.Z = p.Z * (1.0 / 64);
-        applyModifiers();
-        X = m.X + moveX;
-        Y = m.Y + moveY;
-        Z = m.Z + moveZ;
+        q.X = p.X * (1.0 / 64);
+        q.Y = p.Y * (1.0 / 64);
+        q.Z = p.Z * (1.0 / 64);
+        applyModifiers(q);
+        X = q.X + moveX;
+        Y = q.Y + moveY;
+        Z = q.Z + moveZ;
         const double X1 = m.c3 * X - m.s3 * Y, Y1 = m.c3 * Y + m.s3 * X;
         const double Y2 = m.c2 * Y1 - m.s2 * Z, Z2 = m.c2 * Z + m.s2 * Y1;
         const double X3 = m.c1 * X1 - m.s1 * Y2, Y3 = m.c1 * Y2 + m.s1 * X1;
@@ -180,10 +188,20 @@ void buildGrid() {
       g.x = X;
       g.y = Z;
       g.z = Y;
-      g.tu = o.cU * m.tu0;
-      g.tv = o.cV * m.tv0;
+      g.tu = o.cU * q.tu0;
+      g.tv = o.cV * q.tv0;
+      if (i == M && j == N) last = q;
     }
-  }
+  };
+  // A point runs the whole modifier list: a few hundred points make a part.
+  const std::size_t rows = static_cast<std::size_t>(M) + 1;
+  os::parallelChunks(rows, rowsPerPart(N, 256), [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) evaluateRow(static_cast<int>(i));
+  });
+  // The registers end as the last point left them.
+  m.X = last.X, m.Y = last.Y, m.Z = last.Z;
+  m.tu0 = last.tu0, m.tv0 = last.tv0;
+  m.i = last.i, m.j = last.j;
   computeNormals(N, M, o.normalMode);
 }
 
@@ -199,22 +217,26 @@ void buildFace(int firstVertex) {
     return;
   }
   const GridPoint* g = m.grid.data();
-  gfx::Vertex* v = m.vertices.data() + firstVertex;
+  gfx::Vertex* const face = m.vertices.data() + firstVertex;
   const int stride = N + 1;
-  for (int i = 0; i < M; ++i) {
-    for (int j = 0; j < N; ++j) {
-      const gfx::Vertex A = toVertex(g[i * stride + j]);
-      const gfx::Vertex B = toVertex(g[i * stride + j + 1]);
-      const gfx::Vertex C = toVertex(g[(i + 1) * stride + j]);
-      const gfx::Vertex D = toVertex(g[(i + 1) * stride + j + 1]);
-      *v++ = A;
-      *v++ = B;
-      *v++ = C;
-      *v++ = B;
-      *v++ = D;
-      *v++ = C;
+  const auto rows = static_cast<std::size_t>(M);
+  os::parallelChunks(rows, rowsPerPart(N, 16384), [&](std::size_t begin, std::size_t end) {
+    for (int i = static_cast<int>(begin); i < static_cast<int>(end); ++i) {
+      gfx::Vertex* v = face + static_cast<std::ptrdiff_t>(i) * N * 6;
+      for (int j = 0; j < N; ++j) {
+        const gfx::Vertex A = toVertex(g[i * stride + j]);
+        const gfx::Vertex B = toVertex(g[i * stride + j + 1]);
+        const gfx::Vertex C = toVertex(g[(i + 1) * stride + j]);
+        const gfx::Vertex D = toVertex(g[(i + 1) * stride + j + 1]);
+        *v++ = A;
+        *v++ = B;
+        *v++ = C;
+        *v++ = B;
+        *v++ = D;
+        *v++ = C;
+      }
     }
-  }
+  });
   m.vertexCount = M * N * 6;
   m.triangleCount = M * N * 2;
 }

@@ -62,4 +62,14 @@ void selectAllPoints();
 // (X, Y, Z, tu0, tv0), reading i, j, N, M, cubeFace and the selection flags.
 void applyModifiers();
 
+// One point with its own registers: points of a grid are independent (a point
+// touches only its own selection flag), so rows of a grid can run on several
+// threads at once.
+struct MeshPoint {
+  double X, Y, Z;
+  double tu0, tv0;
+  int i, j;
+};
+void applyModifiers(MeshPoint& point);
+
 }  // namespace vandrel::geometry

@@ -132,7 +132,7 @@ double phaseAngle(const AnimationParameters& p) {
 
 }  // namespace
 
-void applyModifiers() {
+void applyModifiers(MeshPoint& p) {
   MeshState& m = meshState;
   const int scene = scene::sceneStore.currentScene;
   if (scene < 0 || scene >= kSceneTable) return;
@@ -145,8 +145,8 @@ void applyModifiers() {
   // Before the first reset the flag table is not allocated yet: start-up state.
   if (m.selection.size() != static_cast<std::size_t>(kGridCapacity))
     m.selection.assign(kGridCapacity, 1);
-  const int fi = std::clamp(m.i, 0, kGridStride - 1);
-  const int fj = std::clamp(m.j, 0, kGridStride - 1);
+  const int fi = std::clamp(p.i, 0, kGridStride - 1);
+  const int fj = std::clamp(p.j, 0, kGridStride - 1);
   std::uint8_t& flag = m.selection[static_cast<std::size_t>(fi) * kGridStride + fj];
 
   // Per point: which objects already lent their list, so cycles end and a
@@ -184,7 +184,7 @@ void applyModifiers() {
       const double ox = homeOffset ? homeX : 0.0;
       const double oy = homeOffset ? homeY : 0.0;
       const double oz = homeOffset ? homeZ : 0.0;
-      const double X0 = m.X + ox, Y0 = m.Y + oy, Z0 = m.Z + oz;
+      const double X0 = p.X + ox, Y0 = p.Y + oy, Z0 = p.Z + oz;
       double X = X0, Y = Y0, Z = Z0;
       double dx = X - cx, dy = Y - cy, dz = Z - cz;
       const double dist = std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -322,7 +322,7 @@ void applyModifiers() {
           const int primitive = object.primitive;
           const bool cubeLike = primitive >= 11 && primitive <= 13;
           if (!cubeLike || mod.radius == m.cubeFace)
-            rotateMinus(m.tu0, m.tv0, radians(G * kPhaseUnit));
+            rotateMinus(p.tu0, p.tv0, radians(G * kPhaseUnit));
           break;
         }
         case 31:
@@ -357,17 +357,17 @@ void applyModifiers() {
           localRotation(kind == 37 ? Axis::X : kind == 38 ? Axis::Y : Axis::Z, t);
           break;
         }
-        case 40: m.tu0 = m.tu0 + low8(phi) / 256.0; break;
-        case 41: m.tv0 = m.tv0 + low8(phi) / 256.0; break;
+        case 40: p.tu0 = p.tu0 + low8(phi) / 256.0; break;
+        case 41: p.tv0 = p.tv0 + low8(phi) / 256.0; break;
         case 42:
         case 53:
         case 54: {
           const double column =
-              kind == 54 ? ratio((m.N - m.j) * 16.0, m.N) : ratio(m.j * 16.0, m.N);
-          const double t = radians((column + ratio(m.i * 16.0, m.M)) * rad * kPhaseUnit + phi);
+              kind == 54 ? ratio((m.N - p.j) * 16.0, m.N) : ratio(p.j * 16.0, m.N);
+          const double t = radians((column + ratio(p.i * 16.0, m.M)) * rad * kPhaseUnit + phi);
           if (kind == 42) {
-            m.tu0 += std::sin(t) * str / 256;
-            m.tv0 += std::cos(t) * str / 256;
+            p.tu0 += std::sin(t) * str / 256;
+            p.tv0 += std::cos(t) * str / 256;
           } else {
             X += std::sin(t) * str / 256;
             Y += std::cos(t) * str / 256;
@@ -377,23 +377,23 @@ void applyModifiers() {
         case 43:
         case 44: {
           const double rho =
-              std::sqrt((m.tv0 - 0.5) * (m.tv0 - 0.5) + (m.tu0 - 0.5) * (m.tu0 - 0.5));
+              std::sqrt((p.tv0 - 0.5) * (p.tv0 - 0.5) + (p.tu0 - 0.5) * (p.tu0 - 0.5));
           if (kind == 43) {
             const double t = radians(rho * 32 * rad * kPhaseUnit + phi);
-            m.tu0 += std::sin(t) * str / 256;
-            m.tv0 += std::cos(t) * str / 256;
+            p.tu0 += std::sin(t) * str / 256;
+            p.tv0 += std::cos(t) * str / 256;
           } else {
             const double f = 1 + std::sin(rho * rad + a) * str / 64;
-            m.tu0 = (m.tu0 - 0.5) * f + 0.5;
-            m.tv0 = (m.tv0 - 0.5) * f + 0.5;
+            p.tu0 = (p.tu0 - 0.5) * f + 0.5;
+            p.tv0 = (p.tv0 - 0.5) * f + 0.5;
           }
           break;
         }
         case 45:
-          m.tu0 += std::sin(radians(ratio(m.j * 32.0, m.N) * rad * kPhaseUnit + phi)) * str / 256;
+          p.tu0 += std::sin(radians(ratio(p.j * 32.0, m.N) * rad * kPhaseUnit + phi)) * str / 256;
           break;
         case 46:
-          m.tv0 += std::cos(radians(ratio(m.i * 32.0, m.M) * rad * kPhaseUnit + phi)) * str / 256;
+          p.tv0 += std::cos(radians(ratio(p.i * 32.0, m.M) * rad * kPhaseUnit + phi)) * str / 256;
           break;
         case 47: {
           const double q = std::abs(s / 64);
@@ -435,7 +435,7 @@ void applyModifiers() {
         case 60: flag = 0; break;
         case 61: flag = flag == 0 ? 1 : 0; break;
         case 62:
-          if (flag == 1 && (m.i % 2 == 0 || m.j % 2 == 0)) flag = 0;
+          if (flag == 1 && (p.i % 2 == 0 || p.j % 2 == 0)) flag = 0;
           break;
         case 63: flag = inside ? 1 : 0; break;
         case 64: {
@@ -448,15 +448,22 @@ void applyModifiers() {
         default: break;
       }
 
-      if (X != X0) m.X = X - ox;
-      if (Y != Y0) m.Y = Y - oy;
-      if (Z != Z0) m.Z = Z - oz;
+      if (X != X0) p.X = X - ox;
+      if (Y != Y0) p.Y = Y - oy;
+      if (Z != Z0) p.Z = Z - oz;
       if (lender >= 0) break;  // the rest of this list is not evaluated
     }
 
     if (lender < 0) break;
     walked = lender;
   }
+}
+
+void applyModifiers() {
+  MeshState& m = meshState;
+  MeshPoint p{m.X, m.Y, m.Z, m.tu0, m.tv0, m.i, m.j};
+  applyModifiers(p);
+  m.X = p.X, m.Y = p.Y, m.Z = p.Z, m.tu0 = p.tu0, m.tv0 = p.tv0;
 }
 
 void applyModifiersToPoint(double& X, double& Y, double& Z) {

@@ -5,6 +5,7 @@
 
 #include "platform/gfx/rasterizer.h"
 #include "platform/gfx/vertex_stage.h"
+#include "platform/os/parallel.h"
 
 namespace vandrel::gfx {
 
@@ -109,7 +110,13 @@ void Device::drawPrimitiveUP(D3DPRIMITIVETYPE type, int primitiveCount, const vo
   if (perPrimitive == 0) return;
   const int count = primitiveCount * perPrimitive;
   if (shaded_.size() < static_cast<std::size_t>(count)) shaded_.resize(count);
-  processVertices(state_, vertices, state_.fvf, stride, count, shaded_.data());
+  // A shaded vertex depends only on its own bytes, so parts of a large draw are
+  // shaded on every core; parts are whole quads of a triangle list.
+  const auto* bytes = static_cast<const unsigned char*>(vertices);
+  os::parallelChunks(static_cast<std::size_t>(count), 384, [&](std::size_t begin, std::size_t end) {
+    processVertices(state_, bytes + begin * static_cast<std::size_t>(stride), state_.fvf, stride,
+                    static_cast<int>(end - begin), shaded_.data() + begin);
+  });
   RenderTarget target{backBuffer_.data(), kBackBufferWidth, depthBuffer_.data(), kBackBufferWidth,
                       kBackBufferHeight};
   if (perPrimitive == 3)

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/gfx/pixel_stage.h"
+#include "platform/os/parallel.h"
 
 // Geometry half of the rasteriser: clipping, projection, culling, coverage and
 // interpolation set-up. Screen positions are snapped to 1/256 pixel and edge
@@ -226,12 +228,22 @@ struct Pending {
 };
 constexpr int kPendingSize = 64;
 
+// Fills the triangle's rows from yBegin up to, not including, yEnd. Rows before
+// yBegin are stepped over with the same additions a whole fill makes, so a row
+// gets the same values whichever band draws it.
 template <int F0, int F1, bool kFull, bool kProduct>
-void fillTriangle(const PixelStage& px, const TriangleSetup& t) {
+void fillTriangle(const PixelStage& px, const TriangleSetup& t, int yBegin, int yEnd) {
   Pending pending[kPendingSize];
   std::int64_t rowA = t.edge[0], rowB = t.edge[1], rowC = t.edge[2];
   V4 rowPlane = t.plane;
-  for (int y = t.y0; y <= t.y1; ++y) {
+  const int first = std::max(t.y0, yBegin), last = std::min(t.y1, yEnd - 1);
+  for (int y = t.y0; y < first; ++y) {
+    rowA += t.stepY[0];
+    rowB += t.stepY[1];
+    rowC += t.stepY[2];
+    rowPlane += t.planeY;
+  }
+  for (int y = first; y <= last; ++y) {
     std::uint32_t* colourRow = px.colour + static_cast<std::ptrdiff_t>(y) * px.pitch;
     std::uint16_t* depthRow =
         px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width : nullptr;
@@ -306,7 +318,7 @@ void fillLine(const PixelStage& px, const LineSetup& l) {
   }
 }
 
-using FillFn = void (*)(const PixelStage&, const TriangleSetup&);
+using FillFn = void (*)(const PixelStage&, const TriangleSetup&, int, int);
 using LineFn = void (*)(const PixelStage&, const LineSetup&);
 
 // Triangle kernel index: ((filter 0 * 3 + filter 1) * 2 + full output) * 2 + product
@@ -323,10 +335,19 @@ constexpr std::array<LineFn, sizeof...(I)> lineTable(std::index_sequence<I...>) 
 constexpr auto kFillKernels = fillTable(std::make_index_sequence<36>{});
 constexpr auto kLineKernels = lineTable(std::make_index_sequence<9>{});
 
+// A triangle set up and waiting for the bands to fill it.
+struct PreparedTriangle {
+  TriangleSetup setup;
+  int kernel;
+};
+
 class Rasterizer {
  public:
-  Rasterizer(const DeviceState& state, const RenderTarget& target)
+  // With a queue, triangles are set up into it instead of being filled at once.
+  Rasterizer(const DeviceState& state, const RenderTarget& target,
+             std::vector<PreparedTriangle>* queue = nullptr)
       : px_(state, target),
+        queue_(queue),
         halfWidth_(static_cast<float>(target.width) * 0.5f),
         halfHeight_(static_cast<float>(target.height) * 0.5f),
         cull_(state.rs(D3DRS_CULLMODE)),
@@ -494,7 +515,10 @@ class Rasterizer {
     }
     const int kernel =
         ((f[0] * 3 + f[1]) * 2 + (px_.fullOutput() ? 1 : 0)) * 2 + (px_.productForm ? 1 : 0);
-    kFillKernels[static_cast<std::size_t>(kernel)](px_, t);
+    if (queue_)
+      queue_->push_back(PreparedTriangle{t, kernel});
+    else
+      kFillKernels[static_cast<std::size_t>(kernel)](px_, t, 0, px_.height);
   }
 
   void drawLine(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex* flat) {
@@ -563,6 +587,7 @@ class Rasterizer {
   }
 
   PixelStage px_;
+  std::vector<PreparedTriangle>* queue_;
   float halfWidth_, halfHeight_;
   float guard_;
   DWORD cull_;
@@ -575,16 +600,78 @@ bool usable(const RenderTarget& target) {
          target.width <= 32768 && target.height <= 32768;
 }
 
+void drawTriangleRange(Rasterizer& r, const ShadedVertex* vertices, int begin, int end) {
+  for (int i = begin; i < end; ++i) {
+    const ShadedVertex* v = vertices + static_cast<std::ptrdiff_t>(i) * 3;
+    r.triangle(v[0], v[1], v[2]);
+  }
+}
+
+// Below this many triangles a draw is not worth handing out.
+constexpr int kParallelTriangles = 256;
+// Bands are a few rows high so that a scene crowded into part of the picture
+// still spreads over every thread.
+constexpr int kBandRows = 16;
+
+// Triangles set up by one part of a draw, and for every band the ones that reach it.
+struct RasterPart {
+  std::vector<PreparedTriangle> queue;
+  std::vector<std::vector<int>> bins;
+};
+
+// On several threads: the triangles are set up in parts, then each band of rows
+// fills, in draw order, the triangles that reach it. A pixel belongs to one band,
+// so its writes keep the order of a single thread and the picture the same bits.
+void drawTrianglesInBands(const DeviceState& state, const ShadedVertex* vertices,
+                          int triangleCount, RenderTarget& target) {
+  // Kept from draw to draw; named through a reference so that the worker threads
+  // see the drawing thread's parts, not their own.
+  thread_local std::vector<RasterPart> kept;
+  std::vector<RasterPart>& parts = kept;
+  const int partCount = std::min(4 * os::threadCount(), triangleCount / 64);
+  const int bandCount = (target.height + kBandRows - 1) / kBandRows;
+  if (parts.size() < static_cast<std::size_t>(partCount)) parts.resize(partCount);
+  os::parallelTasks(partCount, [&](int p) {
+    RasterPart& part = parts[static_cast<std::size_t>(p)];
+    part.queue.clear();
+    part.bins.resize(static_cast<std::size_t>(bandCount));
+    for (std::vector<int>& bin : part.bins) bin.clear();
+    Rasterizer r(state, target, &part.queue);
+    const auto bound = [&](int k) {
+      return static_cast<int>(static_cast<std::int64_t>(triangleCount) * k / partCount);
+    };
+    drawTriangleRange(r, vertices, bound(p), bound(p + 1));
+    for (std::size_t i = 0; i < part.queue.size(); ++i) {
+      const TriangleSetup& t = part.queue[i].setup;
+      for (int band = t.y0 / kBandRows; band <= t.y1 / kBandRows; ++band)
+        part.bins[static_cast<std::size_t>(band)].push_back(static_cast<int>(i));
+    }
+  });
+  const PixelStage px(state, target);
+  os::parallelTasks(bandCount, [&](int band) {
+    const int yBegin = band * kBandRows, yEnd = std::min(target.height, yBegin + kBandRows);
+    for (int p = 0; p < partCount; ++p) {
+      const RasterPart& part = parts[static_cast<std::size_t>(p)];
+      for (int i : part.bins[static_cast<std::size_t>(band)]) {
+        const PreparedTriangle& q = part.queue[static_cast<std::size_t>(i)];
+        kFillKernels[static_cast<std::size_t>(q.kernel)](px, q.setup, yBegin, yEnd);
+      }
+    }
+  });
+}
+
 }  // namespace
 
 void drawTriangles(const DeviceState& state, const ShadedVertex* vertices, int triangleCount,
                    RenderTarget& target) {
   if (!vertices || triangleCount <= 0 || !usable(target)) return;
-  Rasterizer r(state, target);
-  for (int i = 0; i < triangleCount; ++i) {
-    const ShadedVertex* v = vertices + static_cast<std::ptrdiff_t>(i) * 3;
-    r.triangle(v[0], v[1], v[2]);
+  if (os::threadCount() > 1 && triangleCount >= kParallelTriangles &&
+      state.rs(D3DRS_FILLMODE) != D3DFILL_WIREFRAME) {
+    drawTrianglesInBands(state, vertices, triangleCount, target);
+    return;
   }
+  Rasterizer r(state, target);
+  drawTriangleRange(r, vertices, 0, triangleCount);
 }
 
 void drawLines(const DeviceState& state, const ShadedVertex* vertices, int lineCount,

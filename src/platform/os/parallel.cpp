@@ -2,7 +2,13 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <thread>
+
+#if defined(VANDREL_USE_TBB)
+#include <tbb/global_control.h>
+#endif
 
 namespace vandrel::os {
 
@@ -19,14 +25,41 @@ int fromEnvironment() {
   return cores ? static_cast<int>(cores) : 1;
 }
 
+int machineCount() {
+  static const int machine = fromEnvironment();
+  return machine;
+}
+
+#if defined(VANDREL_USE_TBB)
+// The scheduler's own limit follows the count, so loops started by loops stay
+// within it too.
+std::unique_ptr<tbb::global_control>& limit() {
+  static std::unique_ptr<tbb::global_control> control;
+  return control;
+}
+
+void applyLimit(int threads) {
+  limit() = std::make_unique<tbb::global_control>(
+      tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
+}
+#else
+void applyLimit(int) {}
+#endif
+
 }  // namespace
 
 int threadCount() {
-  static const int machine = fromEnvironment();
+  static std::once_flag applied;
+  std::call_once(applied, [] {
+    if (overridden.load() == 0) applyLimit(machineCount());
+  });
   const int n = overridden.load(std::memory_order_relaxed);
-  return n >= 1 ? n : machine;
+  return n >= 1 ? n : machineCount();
 }
 
-void setThreadCount(int threads) { overridden.store(threads, std::memory_order_relaxed); }
+void setThreadCount(int threads) {
+  overridden.store(threads, std::memory_order_relaxed);
+  applyLimit(threads >= 1 ? threads : machineCount());
+}
 
 }  // namespace vandrel::os
