@@ -125,7 +125,8 @@ void buildGrid() {
   MeshState& m = meshState;
   selectAllPoints();
   const SceneObject& o = currentObjectRecord();
-  const auto [N, M] = effectiveGrid();
+  const EffectiveGrid size = effectiveGrid();
+  const int N = size.N, M = size.M;  // plain names: the row lambda captures them
   m.N = N;
   m.M = M;
   if (N == 0 || M == 0 || !hasSurface(o.primitive) || !gridFits(N, M)) return;

@@ -607,8 +607,6 @@ void drawTriangleRange(Rasterizer& r, const ShadedVertex* vertices, int begin, i
   }
 }
 
-// Below this many triangles a draw is not worth handing out.
-constexpr int kParallelTriangles = 256;
 // Bands are a few rows high so that a scene crowded into part of the picture
 // still spreads over every thread.
 constexpr int kBandRows = 16;
@@ -628,7 +626,9 @@ void drawTrianglesInBands(const DeviceState& state, const ShadedVertex* vertices
   // see the drawing thread's parts, not their own.
   thread_local std::vector<RasterPart> kept;
   std::vector<RasterPart>& parts = kept;
-  const int partCount = std::min(4 * os::threadCount(), triangleCount / 64);
+  // Set-up parts of at least 64 triangles; even a draw of one large triangle
+  // fills in bands.
+  const int partCount = std::clamp(triangleCount / 64, 1, 4 * os::threadCount());
   const int bandCount = (target.height + kBandRows - 1) / kBandRows;
   if (parts.size() < static_cast<std::size_t>(partCount)) parts.resize(partCount);
   os::parallelTasks(partCount, [&](int p) {
@@ -665,8 +665,7 @@ void drawTrianglesInBands(const DeviceState& state, const ShadedVertex* vertices
 void drawTriangles(const DeviceState& state, const ShadedVertex* vertices, int triangleCount,
                    RenderTarget& target) {
   if (!vertices || triangleCount <= 0 || !usable(target)) return;
-  if (os::threadCount() > 1 && triangleCount >= kParallelTriangles &&
-      state.rs(D3DRS_FILLMODE) != D3DFILL_WIREFRAME) {
+  if (os::threadCount() > 1 && state.rs(D3DRS_FILLMODE) != D3DFILL_WIREFRAME) {
     drawTrianglesInBands(state, vertices, triangleCount, target);
     return;
   }
