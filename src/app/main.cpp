@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -19,26 +20,57 @@ bool isSubcommand(const std::string& word) {
   return false;
 }
 
+// One line of help per option: the options an option excludes follow its
+// description instead of pushing the description onto a line of its own.
+class OneLineFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    const std::string opts = Formatter::make_option_opts(option);
+    return opts.substr(0, opts.find(" " + get_label("Excludes") + ":"));
+  }
+  std::string make_option_desc(const CLI::Option* option) const override {
+    std::string description = Formatter::make_option_desc(option);
+    const char* separator = " (not with ";
+    for (const CLI::Option* excluded : option->get_excludes()) {
+      description += separator + excluded->get_name();
+      separator = ", ";
+    }
+    if (!option->get_excludes().empty()) description += ")";
+    return description;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // No arguments, or a pack to open: the editor. Anything else is a headless command.
-  if (argc == 1 || (argc == 2 && argv[1][0] != '-' && !isSubcommand(argv[1]))) {
+  // No arguments, or a pack to open, after an optional --desktop: the editor.
+  // Anything else is a headless command.
+  const bool fromDesktop = argc >= 2 && std::string(argv[1]) == "--desktop";
+  const int first = fromDesktop ? 2 : 1;
+  if (argc == first || (argc == first + 1 && argv[first][0] != '-' && !isSubcommand(argv[first]))) {
     vandrel::shell::EditorOptions options;
-    if (argc == 2) options.pack = argv[1];
+    options.userConfigFolder = fromDesktop;
+    if (argc == first + 1) options.pack = argv[first];
     return vandrel::shell::runEditor(argc, argv, options);
   }
 
   CLI::App app{"VandreL: procedural textures and scenes. Without arguments, or with a .vsc pack, "
                "opens the editor.", "vandrel"};
+  app.formatter(std::make_shared<OneLineFormatter>());  // before the subcommands, which copy it
   app.failure_message(CLI::FailureMessage::simple);
   app.require_subcommand(1);
+  app.set_help_flag("-h,--help", "print this help and exit");  // the subcommands copy it
+  app.set_version_flag("--version", "vandrel " VANDREL_VERSION, "print the version and exit");
+  // Handled above; listed so that the help names it.
+  const std::string desktopHelp = "open the editor keeping window layouts in ~/.config/vandrel";
+  app.add_flag("--desktop", desktopHelp);
 
   vandrel::app::TextureCommandOptions texture;
   CLI::App* textureCommand =
       app.add_subcommand("texture", "Replay a texture log (.vtx) and write its final image");
   textureCommand->add_option("input", texture.input, "texture log (.vtx)")->required();
-  textureCommand->add_option("--size", texture.size, "edge size instead of the file's (32..512)");
+  textureCommand->add_option("--size", texture.size,
+                             "edge size instead of the file's: 32, 64, 128, 256 or 512");
   textureCommand->add_option("-o,--output", texture.output, "output image (.png or .raw)")
       ->required();
 
@@ -84,7 +116,7 @@ int main(int argc, char** argv) {
 
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
+  } catch (const CLI::Success& e) {  // --help or --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "vandrel: " << e.what() << '\n';

@@ -123,6 +123,7 @@ bool startEditor(const EditorOptions& options) {
   ui::resetToolWindows();
 
   editor.frame = new FrameWindow;
+  if (options.userConfigFolder) startDirectory = userConfigFolder();
   ui::registerCommandTarget(ui::WindowId::frame, editor.frame);
   ui::qtPrompts().setOwner(editor.frame);
   ui::registerToolWindow({editor.frame, editor.frame, ui::kFocusFrame, -1, false, false});
@@ -223,6 +224,7 @@ int runEditor(int argc, char** argv, const EditorOptions& options) {
   QApplication application(argc, argv);
   QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
   QApplication::setWindowIcon(programIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("vandrel"));  // the installed desktop entry
   const bool started = startEditor(options);
   if (started)
     while (runOnce()) {

@@ -35,6 +35,9 @@ extern Editor editor;
 struct EditorOptions {
   std::optional<std::string> pack;       // loaded after start-up, as the load command would
   bool (*createDevice)() = nullptr;      // the device set-up; null: the software device
+  // Started from the desktop entry: the start directory is wherever the launcher
+  // ran (usually home), so help.txt and the layouts use userConfigFolder() instead.
+  bool userConfigFolder = false;
 };
 
 // Creates every window and the device and places the windows from layout 1.

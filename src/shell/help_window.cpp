@@ -44,14 +44,15 @@ std::string helpTextFromBytes(std::string_view bytes) {
   return fromCp1251(bytes).toStdString();
 }
 
-std::string readHelpText() {
+std::string readHelpText(const std::string& programDirectory) {
   std::string bytes;
-  if (!os::readFile(startDirectory + "/help.txt", kMaxHelpBytes, &bytes, nullptr) &&
-      !os::readFile(QCoreApplication::applicationDirPath().toStdString() + "/help.txt", kMaxHelpBytes,
-                    &bytes, nullptr))
-    return {};
-  return helpTextFromBytes(bytes);
+  for (const std::string& folder :
+       {startDirectory, programDirectory, programDirectory + "/" VANDREL_DATA_FROM_PROGRAM})
+    if (os::readFile(folder + "/help.txt", kMaxHelpBytes, &bytes, nullptr)) return helpTextFromBytes(bytes);
+  return {};
 }
+
+std::string readHelpText() { return readHelpText(QCoreApplication::applicationDirPath().toStdString()); }
 
 HelpWindow::HelpWindow(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QStringLiteral("Cправка"));  // the first letter is a Latin C

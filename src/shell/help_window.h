@@ -21,8 +21,11 @@ class HelpWindow : public ui::Dialog {
 // the end of the bytes read does not count against that), else Windows-1251.
 std::string helpTextFromBytes(std::string_view bytes);
 
-// Reads at most 50,000 bytes of "help.txt" from the start directory, or from
-// beside the program when the start directory has none; empty when neither exists.
+// Reads at most 50,000 bytes of "help.txt" from the first folder that has one:
+// the start directory, the program's folder (a build), the installed data folder
+// (share/vandrel beside the program's bin). Empty when none has.
+std::string readHelpText(const std::string& programDirectory);
+// The same for the running program.
 std::string readHelpText();
 
 // Shows the help window with the text read afresh.

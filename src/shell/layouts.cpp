@@ -1,9 +1,11 @@
 #include "shell/layouts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMdiSubWindow>
 #include <QStyle>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/os/files.h"
@@ -47,6 +49,12 @@ bool placeable(const QWidget* window, const QRect& target) {
 }
 
 }  // namespace
+
+std::string userConfigFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config && config[0] == '/') return std::string(config) + "/vandrel";
+  return QDir::homePath().toStdString() + "/.config/vandrel";
+}
 
 std::string layoutPath(int index) {
   return startDirectory + "/winpos" + std::to_string(index + 1) + ".vwp";
@@ -124,6 +132,7 @@ bool writeLayout(int index, std::string* error) {
     }
     stored.rects[slot] = layoutRect(w->window->geometry());
   }
+  QDir().mkpath(QString::fromStdString(startDirectory));  // a configuration folder not made yet
   return os::writeFile(layoutPath(index), layoutBytes(stored), error);
 }
 

@@ -12,8 +12,12 @@ namespace vandrel::shell {
 
 inline constexpr int kLayoutValues = ui::kLayoutSlots * 4;
 
-// The current directory when the frame window was created.
+// The current directory when the frame window was created, or userConfigFolder()
+// for an editor started from the desktop entry.
 extern std::string startDirectory;
+
+// $XDG_CONFIG_HOME/vandrel, or ~/.config/vandrel when that is unset or relative.
+std::string userConfigFolder();
 
 // "winpos1.vwp" .. "winpos5.vwp" in the start directory.
 std::string layoutPath(int index);
@@ -38,8 +42,9 @@ void placeDefaultLayout();
 void readLayout(int index);
 
 // Stores the windows' rectangles as layout index, the foldable dialogs at their
-// full size. The in-memory current layout is left as it is. False (with a reason)
-// when the file cannot be written; an old file is then left whole.
+// full size, creating the start directory when it is missing. The in-memory
+// current layout is left as it is. False (with a reason) when the file cannot be
+// written; an old file is then left whole.
 bool writeLayout(int index, std::string* error = nullptr);
 
 }  // namespace vandrel::shell
