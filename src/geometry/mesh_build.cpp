@@ -123,13 +123,13 @@ void updateViewRotation() {
 
 void buildGrid() {
   MeshState& m = meshState;
-  selectAllPoints();
   const SceneObject& o = currentObjectRecord();
   const EffectiveGrid size = effectiveGrid();
   const int N = size.N, M = size.M;  // plain names: the row lambda captures them
   m.N = N;
   m.M = M;
   if (N == 0 || M == 0 || !hasSurface(o.primitive) || !gridFits(N, M)) return;
+  selectGridPoints(M + 1, N + 1);
 
   const render::Camera& cam = render::renderSettings.currentCamera;
   const HeightMap map = heightMapOf(o);

@@ -26,4 +26,15 @@ void resetMeshState() {
 
 void selectAllPoints() { std::fill(meshState.selection.begin(), meshState.selection.end(), 1); }
 
+void selectGridPoints(int rows, int columns) {
+  std::vector<std::uint8_t>& flags = meshState.selection;
+  if (flags.size() != static_cast<std::size_t>(kGridCapacity)) return;
+  rows = std::clamp(rows, 0, kGridStride);
+  columns = std::clamp(columns, 0, kGridStride);
+  for (int i = 0; i < rows; ++i) {
+    const auto row = flags.begin() + static_cast<std::ptrdiff_t>(i) * kGridStride;
+    std::fill(row, row + columns, std::uint8_t{1});
+  }
+}
+
 }  // namespace vandrel::geometry

@@ -57,6 +57,9 @@ void resetMeshState();
 
 // Sets every selection flag to 1 (start of a grid build and of the light set-up).
 void selectAllPoints();
+// Sets the flags of the points (i, j), i < rows and j < columns, to 1: a grid
+// build reads no others, and the whole table is far larger than most grids.
+void selectGridPoints(int rows, int columns);
 
 // Runs the current object's modifier list on meshState's current point
 // (X, Y, Z, tu0, tv0), reading i, j, N, M, cubeFace and the selection flags.
