@@ -530,16 +530,26 @@ void processVertices(const DeviceState& s, const void* vertices, DWORD fvf, int 
   // The distance that matched six vertices earlier is tried first: a list of quads
   // repeats the same pattern.
   int hint[kRepeatWindow] = {};
-  for (int i = 0; i < count; ++i) {
+  // First words of the last few vertices, by position modulo the window: a new
+  // vertex usually differs from all of them there, which six word comparisons
+  // without branches tell.
+  std::uint32_t recent[kRepeatWindow] = {};
+  for (int i = 0, phase = 0; i < count; ++i, phase = phase + 1 == kRepeatWindow ? 0 : phase + 1) {
     const unsigned char* v = base + static_cast<std::ptrdiff_t>(i) * stride;
-    int& h = hint[i % kRepeatWindow];
+    std::uint32_t first;
+    std::memcpy(&first, v, 4);
+    int& h = hint[phase];
     source[i] = i;
     const unsigned char* guess = v - static_cast<std::ptrdiff_t>(h) * stride;
     if (h > 0 && h <= i && sameBytes(v, guess, setup.readEnd)) {
       source[i] = source[i - h];
     } else {
       h = 0;
-      for (int back = 1; back <= kRepeatWindow && back <= i; ++back) {
+      unsigned candidates = 0;
+      for (int k = 0; k < kRepeatWindow; ++k) candidates |= unsigned{recent[k] == first} << k;
+      for (int back = 1; candidates && back <= kRepeatWindow && back <= i; ++back) {
+        const int slot = phase >= back ? phase - back : phase - back + kRepeatWindow;
+        if (!(candidates >> slot & 1u)) continue;
         if (sameBytes(v, v - static_cast<std::ptrdiff_t>(back) * stride, setup.readEnd)) {
           source[i] = source[i - back];
           h = back;
@@ -547,6 +557,7 @@ void processVertices(const DeviceState& s, const void* vertices, DWORD fvf, int 
         }
       }
     }
+    recent[phase] = first;
     if (source[i] != i) continue;
     pending[n++] = i;
     if (n == kBlock) shade(pending, n), n = 0;
