@@ -105,8 +105,8 @@ if have man "the manual"; then
   [[ ! -s $root/man.err ]] || fail "man: $(cat "$root/man.err")"
   grep -q "VandreL $version" <<<"$page" || fail "the manual does not name version $version"
 fi
-# The manual's text about a command: its subsection (or OPTIONS for the program itself).
-manual_part() {
+# The manual's text about a command: its subsection (OPTIONS for the program itself).
+manual_section() {
   if [[ -z $1 ]]; then
     awk '/^OPTIONS/ { on = 1; next } /^[A-Z]/ { on = 0 } on' <<<"$page"
   else
@@ -126,11 +126,11 @@ for command in "" $commands; do
   [[ $(completed $command -) == "$listed" ]] ||
     fail "bash completes other options for 'vandrel $command' than --help lists: $(completed $command - | tr '\n' ' ')"
   if [[ -n $page ]]; then
-    part=$(manual_part "$command")
-    [[ -n $part ]] || fail "the manual has no part for 'vandrel $command'"
+    section=$(manual_section "$command")
+    [[ -n $section ]] || fail "the manual has no section for 'vandrel $command'"
     for option in $listed; do
       [[ -n $command && ($option == -h || $option == --help) ]] && continue  # said once for all commands
-      grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|$)" <<<"$part" ||
+      grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|$)" <<<"$section" ||
         fail "the manual does not describe $option of 'vandrel $command'"
     done
   fi
