@@ -10,6 +10,7 @@
 #include "scene/undo.h"
 #include "texgen/dispatcher.h"
 #include "texgen/limits.h"
+#include "texgen/slot_rebuilds.h"
 #include "texgen/texture_log_file.h"
 #include "texgen/texture_store.h"
 
@@ -97,16 +98,19 @@ void readTextureData(std::string_view text, std::size_t pos) {
 
 // Replays every slot with a log and leaves its final image in its texture, ending
 // with slot 1 current.
+// The slots are replayed on every core; the frames and the progress still follow
+// slot order.
 void rebuildTextures() {
-  texgen::TextureStore& t = texgen::textureStore;
   storeCurrentSlot();
-  for (int slot = kFirstStoredSlot + 1; slot <= kLastStoredSlot; ++slot) {
+  texgen::SlotWalk walk;
+  walk.beforeEach = [](int slot) {
     if (packHooks.showSlotNumber) packHooks.showSlotNumber(slot);
-    if (t.slots[slot].entryCount <= 1) continue;
-    texgen::selectSlot(slot);
+  };
+  walk.afterSelect = [](int) {
     render::uploadCurrentTexture();
     renderFrame();
-  }
+  };
+  texgen::selectSlotsInTurn(kFirstStoredSlot + 1, kLastStoredSlot, walk);
   texgen::selectSlot(kFirstStoredSlot);
   if (packHooks.showSlotNumber) packHooks.showSlotNumber(kFirstStoredSlot);
   render::uploadCurrentTexture();

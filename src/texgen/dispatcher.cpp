@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "texgen/catalogue.h"
@@ -31,8 +32,7 @@ bool needsPreCopy(int code) {
 }
 
 // Mixer's sources must name layers below the current one.
-void correctMixerSources(int* p, int currentIndex) {
-  ParameterRows& rows = *textureHooks.rows;
+void correctMixerSources(int* p, int currentIndex, ParameterRows& rows) {
   for (int i = 0; i < 2; ++i) {
     int source = std::min(std::max(p[i], 1), currentIndex - 1);
     p[i] = source;
@@ -41,7 +41,23 @@ void correctMixerSources(int* p, int currentIndex) {
   }
 }
 
-void runOnLayer(int code, int* p, Pixel* L, Pixel* scratch, int edge, int index) {
+// The parameters of `code` as the dispatcher runs it at layer `index`, read from the
+// rows (which show each number). False for headings and codes outside the catalogue.
+bool takeParameters(int code, int index, ParameterRows& rows, int* p) {
+  if (!isOperationCode(code)) return false;
+  const int n = parameterCount(code);
+  for (int i = 1; i <= n; ++i) {
+    p[i - 1] = rows.position(i);
+    rows.showNumber(i, std::to_string(static_cast<unsigned>(p[i - 1])));
+  }
+  if (code == kMixer) correctMixerSources(p, index, rows);
+  return true;
+}
+
+void runOnLayer(int code, const int* p, const Workspace& w, int index) {
+  Pixel* const L = w.layer(index);
+  Pixel* const scratch = w.scratch;
+  const int edge = w.edge;
   switch (code) {
     case kCells: cells(L, edge, p[0], p[1], p[2], p[3]); break;
     case kStars: stars(L, edge, p[0], p[1]); break;
@@ -76,10 +92,7 @@ void runOnLayer(int code, int* p, Pixel* L, Pixel* scratch, int edge, int index)
     case kAddparticle: addparticle(L, edge, p[0], p[1], p[2], p[3], p[4], p[5], p[6]); break;
     case kMosaic: mosaic(L, scratch, edge, p[0]); break;
     case kClear: clear(L, edge); break;
-    case kMixer:
-      correctMixerSources(p, index);
-      mixer(L, layer(p[0]), layer(p[1]), edge, p[2], p[3], p[4]);
-      break;
+    case kMixer: mixer(L, w.layer(p[0]), w.layer(p[1]), edge, p[2], p[3], p[4]); break;
     case kBorderCrossfade: borderCrossfade(L, edge, p[0], p[1]); break;
     case kSolidfill: solidfill(L, scratch, edge, p[0], p[1], p[2], p[3], p[4], p[5]); break;
     case kInvert: invert(L, edge); break;
@@ -99,19 +112,72 @@ std::string historyLabel(int index, int code, HistoryLabels labels) {
   return labels == HistoryLabels::Numbered ? std::to_string(index) + name : name;
 }
 
+Workspace storeWorkspace() {
+  TextureStore& s = textureStore;
+  return Workspace{s.layerStack.get(), s.scratch.get(), s.edgeSize};
+}
+
+void copyWorkspaceLayer(const Workspace& w, int from, int to) {
+  std::memcpy(w.layer(to), w.layer(from), sizeof(Pixel) * w.pixels());
+}
+
+// The operation itself once its parameters are taken: the pre-copy, then the pixels.
+void runOnLayers(int code, const int* p, const Workspace& w, int index) {
+  if (needsPreCopy(code)) copyWorkspaceLayer(w, index - 1, index);
+  runOnLayer(code, p, w, index);
+}
+
+void loadEntryInto(const TextureOp& op, ParameterRows& rows) {
+  const int n = parameterCount(op.code());
+  for (int i = 1; i <= n; ++i) {
+    rows.setPosition(i, op.param(i));
+    rows.showNumber(i, std::to_string(static_cast<unsigned>(rows.position(i))));
+  }
+}
+
 // One entry of a replay: the editor shows what runs, the dispatcher runs it, and
-// the result is carried one layer up for the next entry.
-void replayEntry(int i, HistoryLabels labels) {
+// the result is carried one layer up for the next entry. Without pixels only the
+// editor's side happens (the image comes from a rebuild elsewhere). carried: layer i
+// already holds layer i - 1, so the pre-copy would change nothing.
+void replayEntry(int i, HistoryLabels labels, bool pixels, bool carried) {
   TextureStore& s = textureStore;
   s.entryCount = i;
   const int code = currentSlot().log[i].code();
   if (textureHooks.selectFunction) textureHooks.selectFunction(code);
   loadEntryIntoRows(i);
-  runOperation(code);
-  if (textureHooks.redrawPreview) textureHooks.redrawPreview();
-  copyLayer(i, i + 1);
+  int p[kParamCount] = {};
+  const bool runs = takeParameters(code, i, *textureHooks.rows, p);
+  if (pixels) {
+    if (runs && carried) runOnLayer(code, p, storeWorkspace(), i);
+    if (runs && !carried) runOnLayers(code, p, storeWorkspace(), i);
+    if (textureHooks.redrawPreview) textureHooks.redrawPreview();
+    copyLayer(i, i + 1);
+  }
   if (textureHooks.insertHistoryAtTop)
     textureHooks.insertHistoryAtTop(historyLabel(i, code, labels).c_str());
+}
+
+// replayCurrentSlot, or with `rebuilt` (the slot's final image, made off the store)
+// everything it does but the operations: the store's layers then get only the final
+// image, which is all that the device, the preview and later replays read of them.
+void replayCurrentSlotWith(HistoryLabels labels, const Pixel* rebuilt) {
+  TextureStore& s = textureStore;
+  if (textureHooks.clearHistory) textureHooks.clearHistory();
+  // A count that does not fit the layers at this edge is never stored; keep the
+  // replay inside the layer block all the same.
+  const int count = std::min(s.entryCount, currentCapacity());
+  if (!rebuilt) {
+    clearLayer(1);
+    clearLayer(0);
+  }
+  // Layers 0 and 1 start equal, and each entry carries its result up.
+  for (int i = 1; i < count; ++i) replayEntry(i, labels, rebuilt == nullptr, true);
+  s.entryCount = count;
+  if (rebuilt) {
+    std::memcpy(layer(count), rebuilt, sizeof(Pixel) * layerPixels());
+    if (count > 1 && textureHooks.redrawPreview) textureHooks.redrawPreview();
+  }
+  if (textureHooks.selectFunction) textureHooks.selectFunction(kHeadingGenerators);
 }
 
 void recreateSlotTexture() {
@@ -123,48 +189,40 @@ void recreateSlotTexture() {
 }  // namespace
 
 void runOperation(int code) {
-  if (!isOperationCode(code)) return;
-  TextureStore& s = textureStore;
-  ParameterRows& rows = *textureHooks.rows;
   int p[kParamCount] = {};
-  const int n = parameterCount(code);
-  for (int i = 1; i <= n; ++i) {
-    p[i - 1] = rows.position(i);
-    rows.showNumber(i, std::to_string(static_cast<unsigned>(p[i - 1])));
-  }
-  const int index = s.entryCount;
-  if (needsPreCopy(code)) copyLayer(index - 1, index);
-  runOnLayer(code, p, layer(index), s.scratch.get(), s.edgeSize, index);
+  const int index = textureStore.entryCount;
+  if (takeParameters(code, index, *textureHooks.rows, p)) runOnLayers(code, p, storeWorkspace(), index);
 }
 
 void loadEntryIntoRows(int entryIndex) {
   const TextureOp& op = currentSlot().log[entryIndex];
-  ParameterRows& rows = *textureHooks.rows;
-  const int n = parameterCount(op.code());
-  for (int i = 1; i <= n; ++i) {
-    rows.setPosition(i, op.param(i));
-    rows.showNumber(i, std::to_string(static_cast<unsigned>(rows.position(i))));
-  }
+  loadEntryInto(op, *textureHooks.rows);
   if (textureHooks.showRows) textureHooks.showRows(op.code());
 }
 
-void replayCurrentSlot(HistoryLabels labels) {
-  TextureStore& s = textureStore;
-  if (textureHooks.clearHistory) textureHooks.clearHistory();
-  // A count that does not fit the layers at this edge is never stored; keep the
-  // replay inside the layer block all the same.
-  const int count = std::min(s.entryCount, currentCapacity());
-  clearLayer(1);
-  clearLayer(0);
-  for (int i = 1; i < count; ++i) replayEntry(i, labels);
-  s.entryCount = count;
-  if (textureHooks.selectFunction) textureHooks.selectFunction(kHeadingGenerators);
+void replayCurrentSlot(HistoryLabels labels) { replayCurrentSlotWith(labels, nullptr); }
+
+const Pixel* replayLog(const TextureOp* log, int count, const Workspace& w) {
+  // Rows of its own: the parameters reach the operations exactly as the editor's
+  // rows would pass them, clamped like a trackbar.
+  PlainParameterRows rows;
+  std::memset(w.layer(0), 0, sizeof(Pixel) * w.pixels());
+  std::memset(w.layer(1), 0, sizeof(Pixel) * w.pixels());
+  for (int i = 1; i < count; ++i) {
+    const int code = log[i].code();
+    loadEntryInto(log[i], rows);
+    int p[kParamCount] = {};
+    // Layer i already holds layer i - 1 (both cleared, or carried up): no pre-copy.
+    if (takeParameters(code, i, rows, p)) runOnLayer(code, p, w, i);
+    copyWorkspaceLayer(w, i, i + 1);
+  }
+  return w.layer(std::max(count, 1));
 }
 
 void replayFrom(int k, int end) {
   end = std::min(end, currentCapacity());
   if (k < 1) k = 1;
-  for (int i = k; i < end; ++i) replayEntry(i, HistoryLabels::Numbered);
+  for (int i = k; i < end; ++i) replayEntry(i, HistoryLabels::Numbered, true, i > k);
   if (k < end) textureStore.entryCount = end;
 }
 
@@ -183,7 +241,9 @@ void deleteEntry(int k) {
   replayCurrentSlot();
 }
 
-void selectSlot(int n) {
+namespace {
+
+void selectSlotWith(int n, const Pixel* rebuilt) {
   if (n < 1 || n > kSlotCount) return;
   if (textureHooks.beforeSlotChange) textureHooks.beforeSlotChange();
   TextureStore& s = textureStore;
@@ -194,9 +254,15 @@ void selectSlot(int n) {
   s.edgeSize = currentSlot().edgeSize;
   if (textureHooks.selectSizeItem) textureHooks.selectSizeItem(edgeSizeIndex(s.edgeSize));
   recreateSlotTexture();
-  replayCurrentSlot();
+  replayCurrentSlotWith(HistoryLabels::Numbered, rebuilt);
   if (textureHooks.showSlotNumber) textureHooks.showSlotNumber(n);
 }
+
+}  // namespace
+
+void selectSlot(int n) { selectSlotWith(n, nullptr); }
+
+void selectRebuiltSlot(int n, const Pixel* image) { selectSlotWith(n, image); }
 
 bool changeEdgeSize(int edge) {
   TextureStore& s = textureStore;

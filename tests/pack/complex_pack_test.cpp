@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "materials/materials.h"
 #include "pack/document.h"
+#include "platform/os/parallel.h"
 #include "render/device_setup.h"
 #include "render/render_settings.h"
 #include "scene/scene_store.h"
@@ -15,6 +20,7 @@
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
+#include "texgen/parameter_rows.h"
 #include "texgen/texture_log_file.h"
 #include "texgen/texture_store.h"
 
@@ -166,6 +172,115 @@ TEST_F(ComplexPack, LoadingRebuildsTexturesAndStartsAFreshUndoHistory) {
   EXPECT_FALSE(loadPack(folder + "/missing.vsc", &error));
   EXPECT_NE(error.find("missing.vsc"), std::string::npos);
   std::filesystem::remove_all(folder);
+}
+
+// Everything a load shows, in order, and what it leaves: the hook calls (each frame
+// with the image on the current slot's texture), the parameter rows' calls, then the
+// slot table, every texture and the current slot's layers. Preview redraws are left
+// out: a slot rebuilt off the store is drawn once, with its final image.
+std::vector<std::string>* trace = nullptr;
+
+std::uint64_t digest(const void* data, std::size_t bytes) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (std::size_t i = 0; i < bytes; ++i) h = (h ^ static_cast<const unsigned char*>(data)[i]) * 1099511628211ull;
+  return h;
+}
+
+void note(const std::string& what) { trace->push_back(what); }
+
+std::string textureDigest(int slot) {
+  const gfx::Texture& t = *render::deviceSetup.textures[slot];
+  return std::to_string(t.edge()) + ":" +
+         std::to_string(digest(t.pixels(), static_cast<std::size_t>(t.edge()) * t.edge() * 4));
+}
+
+class TracedRows final : public texgen::ParameterRows {
+ public:
+  int position(int row) const override { return positions_[row - 1]; }
+  void setPosition(int row, int value) override {
+    positions_[row - 1] = texgen::clampToTrackbar(value);
+    note("set " + std::to_string(row) + " " + std::to_string(value));
+  }
+  void showNumber(int row, const std::string& text) override { note("show " + std::to_string(row) + " " + text); }
+
+ private:
+  int positions_[texgen::kParamCount] = {};
+};
+
+std::vector<std::string> tracedLoad(const std::string& text, int threads) {
+  std::vector<std::string> calls;
+  trace = &calls;
+  resetDocument();
+  render::createDevice();
+  texgen::selectSlot(40);  // the load starts from a slot other than 1
+  TracedRows rows;
+  texgen::TextureHooks& h = texgen::textureHooks;
+  h.rows = &rows;
+  h.clearHistory = [] { note("clear history"); };
+  h.insertHistoryAtTop = [](const char* label) { note(std::string("history ") + label); };
+  h.selectFunction = [](int code) { note("function " + std::to_string(code)); };
+  h.showRows = [](int code) { note("rows " + std::to_string(code)); };
+  h.selectSizeItem = [](int index) { note("size " + std::to_string(index)); };
+  h.beforeSlotChange = [] { note("before change"); };
+  h.showSlotNumber = [](int slot) { note("slot " + std::to_string(slot)); };
+  h.recreateSlotTexture = [](int slot, int edge) {
+    note("texture " + std::to_string(slot) + " " + std::to_string(edge));
+    render::recreateSlotTexture(slot, edge);
+  };
+  packHooks.showSlotNumber = [](int slot) { note("progress " + std::to_string(slot)); };
+  packHooks.renderFrame = [] {
+    const texgen::TextureStore& t = texgen::textureStore;
+    note("frame " + std::to_string(t.currentSlot) + " " + std::to_string(t.entryCount) + " " +
+         textureDigest(t.currentSlot));
+  };
+  os::setThreadCount(threads);
+  readPack(text);
+  os::setThreadCount(0);
+
+  const texgen::TextureStore& t = texgen::textureStore;
+  for (int slot = 1; slot <= texgen::kSlotCount; ++slot) {
+    const texgen::TextureSlot& record = t.slots[slot];
+    note("slot " + std::to_string(slot) + " " + std::to_string(record.entryCount) + " " +
+         std::to_string(record.edgeSize) + " " + std::to_string(record.renderSize) + " " +
+         std::to_string(digest(record.log, sizeof record.log)) + " " + textureDigest(slot));
+  }
+  note("current " + std::to_string(t.currentSlot) + " " + std::to_string(t.entryCount) + " " +
+       std::to_string(t.edgeSize) + " " +
+       std::to_string(digest(texgen::layer(0), sizeof(texgen::Pixel) * texgen::layerPixels() * (t.entryCount + 1))));
+  texgen::resetTextureHooks();
+  resetPackHooks();
+  trace = nullptr;
+  return calls;
+}
+
+TEST_F(ComplexPack, LoadsShowAndLeaveTheSameWithAnyThreadCount) {
+  // Every size, generators, distortions, filters and mixes, headings, logs of one
+  // entry, empty slots between, more slots than a wave takes, and the last stored slot.
+  const char* kLogs[] = {
+      "Cells(90,240,90,255);\nNoise(60);\nmixer(1,2,128,128,3);\n",
+      "Plasm(200,10,120,40);\n--Фильтры--();\ntwirl(128,128,128,170,100);\nemboss();\n",
+      "MandelBrot(164,22,164,13);\nAdjustColor(128,120,180);\nInvert();\nclear_alfa();\n",
+      "Julia(183,231);\nSindistort(20,40,10,60);\nblur(3);\nScaleColor(200,150,100);\n",
+      "Noise(255);\n",
+      "Chessfield(20,40);\nsolidfill(126,126,255,0,0,40);\nmosaic(9);\ncopy_b_to_alfa();\n",
+      "Stars(255,255);\nradial blur(3,40);\ntiling(10,20,60,0);\nmixer(9,1,200,90,5);\n",
+  };
+  const int kSizes[] = {32, 64, 128, 256, 32, 64};
+  int k = 0;
+  for (int slot : {2, 3, 5, 6, 7, 9, 10, 11, 12, 13, 17, 18, 19, 20, 21, 30, 40, 41, 60, 253}) {
+    giveSlotALog(slot, "tsize=" + std::to_string(kSizes[k % 6]) + ";\n" + kLogs[k % 7] + "end\n");
+    ++k;
+  }
+  giveSlotALog(1, "tsize=64;\nCells(90,240,90,255);\nInvert();\nend\n");
+  const std::string text = writePack();
+
+  const std::vector<std::string> one = tracedLoad(text, 1);
+  ASSERT_EQ(std::count(one.begin(), one.end(), "clear history"), 21);
+  for (int threads : {2, 3, 8}) {
+    const std::vector<std::string> several = tracedLoad(text, threads);
+    ASSERT_EQ(several.size(), one.size()) << threads << " threads";
+    for (std::size_t i = 0; i < one.size(); ++i) ASSERT_EQ(several[i], one[i]) << threads << " threads, call " << i;
+  }
 }
 
 TEST_F(ComplexPack, TruncatedPacksNeverReadPastTheirEnd) {
