@@ -9,17 +9,7 @@
 #include "texgen/ops.h"
 
 #include "platform/os/parallel.h"
-
-// The hot loops are built for several instruction sets and picked at load time. They
-// use integer arithmetic or single IEEE double operations (the build forbids contraction
-// into fused multiply-adds), so every version gives the same bits.
-#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12 && defined(__x86_64__) && \
-    defined(__linux__)
-#define VANDREL_WIDE_VECTORS \
-  __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
-#else
-#define VANDREL_WIDE_VECTORS
-#endif
+#include "texgen/vector_width.h"
 
 namespace vandrel::texgen {
 namespace {
@@ -73,8 +63,11 @@ inline void mixPlane(const Plane a, const Plane b, Plane out, int type) {
       mixPlane(b, a, out, 1);
       break;
     case 3:
-      for (std::size_t k = 0; k < kRun; ++k)
-        out[k] = atMost255(static_cast<std::uint16_t>((std::uint32_t{a[k]} >> 6) * b[k] >> 16));
+      // (a >> 6) fits 16 bits, so the product's high half is one 16-bit multiply.
+      for (std::size_t k = 0; k < kRun; ++k) {
+        const auto x = static_cast<std::uint16_t>(a[k] >> 6);
+        out[k] = atMost255(static_cast<std::uint16_t>((std::uint32_t{x} * std::uint32_t{b[k]}) >> 16));
+      }
       break;
     case 4:
       for (std::size_t k = 0; k < kRun; ++k)
@@ -304,11 +297,12 @@ struct AdjustLevels {
     return static_cast<std::uint16_t>((std::uint32_t{m} * 3121u) >> 16);
   }
 
-  // True when z x contrast is exactly 5376 x v for the level v.
-  bool exactHit(std::uint16_t z, std::uint16_t v) const {
+  // 1 when z x contrast is exactly 5376 x v for the level v, else 0. Without a
+  // branch, so that a loop of them vectorises.
+  std::uint16_t exactHit(std::uint16_t z, std::uint16_t v) const {
     const auto low = static_cast<std::uint16_t>(std::uint32_t{z} * contrast256);
     const auto m = static_cast<std::uint16_t>((std::uint32_t{z} * contrast256) >> 16);
-    return low == 0 && m == 21 * v;
+    return static_cast<std::uint16_t>((low == 0) & (m == 21 * v));
   }
 
   std::uint16_t sum0(std::uint16_t c0, std::uint16_t c1, std::uint16_t c2) const {
@@ -324,19 +318,24 @@ struct AdjustLevels {
 
 // Lowers the levels that sit on an exact hit of a marked threshold. Kept out of line:
 // merged into the main loop it would share products with it and spoil its vector form.
+// The hits are found in one vector pass; only the few found are looked up.
+VANDREL_WIDE_VECTORS
 [[gnu::noinline]] void fixExactHits(const Plane c0, const Plane c1, const Plane c2, Plane v0,
                                     Plane v1, Plane v2, const AdjustLevels& lv,
                                     const AdjustPlan& a) {
-  unsigned hits = 0;
-  for (std::size_t k = 0; k < kRun; ++k)
-    hits |= unsigned{lv.exactHit(lv.shifted(lv.sum0(c0[k], c1[k], c2[k])), v0[k])} |
-            unsigned{lv.exactHit(lv.shifted(lv.sum1(c0[k], c1[k], c2[k])), v1[k])} |
-            unsigned{lv.exactHit(lv.shifted(lv.sum2(c0[k], c1[k], c2[k])), v2[k])};
+  Plane hit0, hit1, hit2;
+  std::uint16_t hits = 0;
+  for (std::size_t k = 0; k < kRun; ++k) {
+    hit0[k] = lv.exactHit(lv.shifted(lv.sum0(c0[k], c1[k], c2[k])), v0[k]);
+    hit1[k] = lv.exactHit(lv.shifted(lv.sum1(c0[k], c1[k], c2[k])), v1[k]);
+    hit2[k] = lv.exactHit(lv.shifted(lv.sum2(c0[k], c1[k], c2[k])), v2[k]);
+    hits |= static_cast<std::uint16_t>(hit0[k] | hit1[k] | hit2[k]);
+  }
   if (!hits) return;
   for (std::size_t k = 0; k < kRun; ++k) {
-    if (lv.exactHit(lv.shifted(lv.sum0(c0[k], c1[k], c2[k])), v0[k])) v0[k] -= a.exception[v0[k]];
-    if (lv.exactHit(lv.shifted(lv.sum1(c0[k], c1[k], c2[k])), v1[k])) v1[k] -= a.exception[v1[k]];
-    if (lv.exactHit(lv.shifted(lv.sum2(c0[k], c1[k], c2[k])), v2[k])) v2[k] -= a.exception[v2[k]];
+    if (hit0[k]) v0[k] -= a.exception[v0[k]];
+    if (hit1[k]) v1[k] -= a.exception[v1[k]];
+    if (hit2[k]) v2[k] -= a.exception[v2[k]];
   }
 }
 
@@ -435,6 +434,27 @@ void scaleRuns(Pixel* layer, std::size_t count, std::uint16_t r, std::uint16_t g
     for (std::size_t k = 0; k < kRun; ++k)
       px[k] = (px[k] & kAlphaMask) | Pixel{c2[k]} << 16 | Pixel{c1[k]} << 8 | Pixel{c0[k]};
   }
+}
+
+// One pass over the layer each; wider registers take more pixels a step.
+VANDREL_WIDE_VECTORS
+void invertRun(Pixel* px, std::size_t n) {
+  for (std::size_t k = 0; k < n; ++k) px[k] ^= kColourMask;
+}
+
+VANDREL_WIDE_VECTORS
+void copyBToAlfaRun(Pixel* px, std::size_t n) {
+  for (std::size_t k = 0; k < n; ++k) px[k] = (px[k] & kColourMask) | px[k] << 24;
+}
+
+VANDREL_WIDE_VECTORS
+void clearRgbRun(Pixel* px, std::size_t n) {
+  for (std::size_t k = 0; k < n; ++k) px[k] &= kAlphaMask;
+}
+
+VANDREL_WIDE_VECTORS
+void clearAlfaRun(Pixel* px, std::size_t n) {
+  for (std::size_t k = 0; k < n; ++k) px[k] |= kAlphaMask;
 }
 
 // ---- addparticle -------------------------------------------------------------------
@@ -548,10 +568,7 @@ void solidfill(Pixel* layer, Pixel* scratch, int edge, int x, int y, int r, int 
   fill.run(row, col);
 }
 
-void invert(Pixel* layer, int edge) {
-  const std::size_t n = pixelCount(edge);
-  for (std::size_t k = 0; k < n; ++k) layer[k] ^= kColourMask;
-}
+void invert(Pixel* layer, int edge) { invertRun(layer, pixelCount(edge)); }
 
 void scaleColor(Pixel* layer, int edge, int r, int g, int b) {
   const auto fr = static_cast<std::uint16_t>(trackbar(r));
@@ -635,19 +652,10 @@ void circle(Pixel* layer, int edge, int x, int y, int radius, int r, int g, int 
   }
 }
 
-void copyBToAlfa(Pixel* layer, int edge) {
-  const std::size_t n = pixelCount(edge);
-  for (std::size_t k = 0; k < n; ++k) layer[k] = (layer[k] & kColourMask) | layer[k] << 24;
-}
+void copyBToAlfa(Pixel* layer, int edge) { copyBToAlfaRun(layer, pixelCount(edge)); }
 
-void clearRgb(Pixel* layer, int edge) {
-  const std::size_t n = pixelCount(edge);
-  for (std::size_t k = 0; k < n; ++k) layer[k] &= kAlphaMask;
-}
+void clearRgb(Pixel* layer, int edge) { clearRgbRun(layer, pixelCount(edge)); }
 
-void clearAlfa(Pixel* layer, int edge) {
-  const std::size_t n = pixelCount(edge);
-  for (std::size_t k = 0; k < n; ++k) layer[k] |= kAlphaMask;
-}
+void clearAlfa(Pixel* layer, int edge) { clearAlfaRun(layer, pixelCount(edge)); }
 
 }  // namespace vandrel::texgen

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <numbers>
 #include <vector>
 
 #include "texgen/ops.h"
+#include "texgen/vector_width.h"
 
 namespace vandrel::texgen {
 namespace {
@@ -85,6 +87,20 @@ void forEachInDisc(int edge, int cx, int cy, int r, F&& f) {
   }
 }
 
+// Row i of sindistort when every source row needs at most one step of edge; the
+// source column is j + dc (dc already wrapped), which needs at most one too.
+VANDREL_WIDE_VECTORS
+void sindistortRow(Pixel* out, const Pixel* scratch, int edge, int i, const double* rowShiftOfColumn, int dc) {
+  for (int j = 0; j < edge; ++j) {
+    int sr = static_cast<int>(i + rowShiftOfColumn[j]);
+    sr += sr < 0 ? edge : 0;
+    sr -= sr >= edge ? edge : 0;
+    int sc = j + dc;
+    sc -= sc >= edge ? edge : 0;
+    out[j] = withColour(out[j], scratch[std::size_t(sr) * edge + sc]);
+  }
+}
+
 }  // namespace
 
 void sindistort(Pixel* layer, Pixel* scratch, int edge, int ampX, int freqX, int ampY,
@@ -100,9 +116,16 @@ void sindistort(Pixel* layer, Pixel* scratch, int edge, int ampX, int freqX, int
   std::vector<double> rowShiftOfColumn(edge);
   for (int j = 0; j < edge; ++j) rowShiftOfColumn[j] = ax * std::sin(j * fx * kFreq);
 
+  // |ax| < edge (any amplitude up to 255): every row i + shift, truncated, lies in
+  // -edge..2 edge, and one step of edge brings it into the image.
+  const bool nearRows = std::abs(ax) < edge;
   for (int i = 0; i < edge; ++i) {
     const int dc = static_cast<int>(ay * std::sin(i * fy * kFreq));
     Pixel* out = layer + std::size_t(i) * edge;
+    if (nearRows) {
+      sindistortRow(out, scratch, edge, i, rowShiftOfColumn.data(), wrap(dc, edge));
+      continue;
+    }
     for (int j = 0; j < edge; ++j) {
       const int sr = wrap(static_cast<int>(i + rowShiftOfColumn[j]), edge);
       const int sc = wrap(j + dc, edge);

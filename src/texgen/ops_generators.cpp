@@ -1,11 +1,14 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 #include <numbers>
 
 #include "texgen/ops.h"
 
 #include "platform/os/parallel.h"
+#include "texgen/vector_width.h"
 
 namespace vandrel::texgen {
 
@@ -118,6 +121,126 @@ inline void juliaCounters(const float* zrStart, float ziStart, float cr, float c
   }
 }
 
+// The centre of one cell: x its row, y its column. plainTruncation: every scaled
+// distance from it to a pixel it can shade fits an int.
+struct CellCentre {
+  double x, y;
+  bool plainTruncation;
+};
+
+// Columns first..last of a row at row distance di2 from a cell centre take the
+// lesser of their grey and the cone's. With plainTruncation the caller has made
+// sure every scaled distance fits an int, so a plain conversion truncates the same.
+VANDREL_WIDE_VECTORS
+void shadeCellRow(Pixel* row, int first, int last, double y, double di2, double kd, bool plainTruncation) {
+  if (plainTruncation && kd >= 0) {
+    // d >= 0: the div and mod by powers of two are a shift and a mask.
+    for (int j = first; j <= last; ++j) {
+      const double dj = j - y;
+      const auto d = static_cast<unsigned>(static_cast<int>(std::sqrt(dj * dj + di2) * kd));
+      const unsigned v = (d >> 5) & 0xFFu;
+      const unsigned old = row[j] & 0xFFu;
+      row[j] = withGrey(row[j], v < old ? v : old);
+    }
+    return;
+  }
+  if (plainTruncation) {
+    for (int j = first; j <= last; ++j) {
+      const double dj = j - y;
+      const int d = static_cast<int>(std::sqrt(dj * dj + di2) * kd);
+      const unsigned v = static_cast<unsigned>((d % 65536) / 32 % 256);
+      const unsigned old = row[j] & 0xFFu;
+      row[j] = withGrey(row[j], v < old ? v : old);
+    }
+    return;
+  }
+  for (int j = first; j <= last; ++j) {
+    const double dj = j - y;
+    const int d = truncInt(std::sqrt(dj * dj + di2) * kd);
+    const unsigned v = static_cast<unsigned>((d % 65536) / 32 % 256);
+    const unsigned old = row[j] & 0xFFu;
+    row[j] = withGrey(row[j], v < old ? v : old);
+  }
+}
+
+// The rows rowFirst..rowLast-1 of one cell's cone.
+void cellRows(Pixel* layer, int edge, const CellCentre& c, double r, int k, int rowFirst, int rowLast) {
+  const double x = c.x, y = c.y;
+  const double kd = k;
+  const int rowEnd = std::min(clampToEdge(truncInt(x + r), edge), rowLast);
+  for (int i = std::max(clampToEdge(truncInt(x - r), edge), rowFirst); i < rowEnd; ++i) {
+    const double di = i - x + 1;
+    const double di2 = di * di;
+    const double span = r * r - di2;
+    // Only rounding can make this negative (a centre a hair off a whole row):
+    // such a row has no chord to draw.
+    if (span < 0) continue;
+    const int w = truncInt(std::sqrt(span));
+    Pixel* row = layer + static_cast<std::size_t>(i) * edge;
+    auto shade = [&](int first, int last) {
+      if (last > edge - 1) last = edge - 1;
+      shadeCellRow(row, first, last, y, di2, kd, c.plainTruncation);
+    };
+    shade(clampToEdge(truncInt(y - w) + 1, edge), clampToEdge(truncInt(y), edge));
+    shade(clampToEdge(truncInt(y + 1), edge), clampToEdge(truncInt(y + w), edge));
+  }
+}
+
+// sin(97k) sin(47k) sin(22k) x 32768, truncated to its low byte: the speckle that
+// noise adds at pixel index k, whatever the edge.
+std::uint8_t speckleAt(int k) {
+  const double s = std::sin(static_cast<double>(97 * k)) * std::sin(static_cast<double>(47 * k)) *
+                   std::sin(static_cast<double>(22 * k)) * 32768;
+  return static_cast<std::uint8_t>(truncInt(s));
+}
+
+// The speckles depend on the index alone, so they are worked out once: for the
+// pixels of a 32 x 32 layer the first time one is needed, for the rest of a 64 x 64
+// layer the first time that is, and so on up to 512 x 512.
+constexpr int kSpeckleEdges[] = {32, 64, 128, 256, 512};
+constexpr int kSpeckleParts = 5;
+std::uint8_t speckles[512 * 512];
+std::once_flag speckleParts[kSpeckleParts];
+
+// Makes the speckles of indices 0..count-1 ready as far as the table reaches;
+// returns how many leading indices it covers.
+int tabulateSpeckles(int count) {
+  int covered = 0;
+  for (int part = 0; part < kSpeckleParts && covered < count; ++part) {
+    const int end = kSpeckleEdges[part] * kSpeckleEdges[part];
+    std::call_once(speckleParts[part], [covered, end] {
+      for (int k = covered; k < end; ++k) speckles[k] = speckleAt(k);
+    });
+    covered = end;
+  }
+  return std::min(covered, count);
+}
+
+inline Pixel withSpeckle(Pixel p, int n) {
+  Pixel out = p & kAlphaMask;
+  for (int shift = 0; shift < 24; shift += 8) {
+    unsigned c = ((p >> shift) & 0xFFu) + static_cast<unsigned>(n);
+    if (c > 255) c = 255;
+    out |= c << shift;
+  }
+  return out;
+}
+
+// Each term lies within +-63.5 (a sine of a finite angle), so every sum is in
+// 0..254 and converts without truncInt's guards.
+VANDREL_WIDE_VECTORS
+void plasmRows(Pixel* layer, int edge, const double* colTerm, const double* rowTerm) {
+  for (int r = 0; r < edge; ++r) {
+    Pixel* row = layer + static_cast<std::size_t>(r) * edge;
+    const double rt = rowTerm[r];
+    for (int c = 0; c < edge; ++c) {
+      // Round half to even, as the default rounding mode does.
+      const double v = std::nearbyint(colTerm[c] + rt + 127);
+      row[c] = withGrey(row[c], static_cast<std::uint8_t>(static_cast<int>(v)));
+    }
+  }
+}
+
 }  // namespace
 
 void cells(Pixel* layer, int edge, int alpha, int density, int brightness, int complexity) {
@@ -131,43 +254,29 @@ void cells(Pixel* layer, int edge, int alpha, int density, int brightness, int c
     return amp * std::sin(static_cast<double>(s / 50) * std::numbers::pi / 180);
   };
 
-  const std::size_t count = static_cast<std::size_t>(edge) * edge;
-  for (std::size_t p = 0; p < count; ++p) layer[p] = withGrey(layer[p], 255);
-
   const double r = k > 10 ? static_cast<double>(8160 / k) : static_cast<double>(edge);
-  const double kd = k;
-  for (int cell = 0; cell < n; ++cell) {
+  auto centre = [&](int cell) {
     double x = (edge / 2) - coord(cell);
     double y = (edge / 2) - coord(cell + 4);
     if (x > edge - 1) x -= edge - 1;
     if (x < 0) x += edge - 1;
     if (y > edge - 1) y -= edge - 1;
     if (y < 0) y += edge - 1;
+    // A shaded pixel is at most |x| + edge + 1 rows and |y| + edge columns away. At
+    // any trackbar setting the scaled distance stays far inside the int range, and
+    // truncation then needs none of truncInt's guards.
+    const double rows = std::abs(x) + edge + 1, cols = std::abs(y) + edge;
+    const bool plain = std::sqrt(rows * rows + cols * cols) * std::abs(static_cast<double>(k)) < 2e9;
+    return CellCentre{x, y, plain};
+  };
 
-    const int rowEnd = clampToEdge(truncInt(x + r), edge);
-    for (int i = clampToEdge(truncInt(x - r), edge); i < rowEnd; ++i) {
-      const double di = i - x + 1;
-      const double di2 = di * di;
-      const double span = r * r - di2;
-      // Only rounding can make this negative (a centre a hair off a whole row):
-      // such a row has no chord to draw.
-      if (span < 0) continue;
-      const int w = truncInt(std::sqrt(span));
-      Pixel* row = layer + static_cast<std::size_t>(i) * edge;
-      auto shade = [&](int first, int last) {
-        if (last > edge - 1) last = edge - 1;
-        for (int j = first; j <= last; ++j) {
-          const double dj = j - y;
-          const int d = truncInt(std::sqrt(dj * dj + di2) * kd);
-          const unsigned v = static_cast<unsigned>((d % 65536) / 32 % 256);
-          const unsigned old = row[j] & 0xFFu;
-          row[j] = withGrey(row[j], v < old ? v : old);
-        }
-      };
-      shade(clampToEdge(truncInt(y - w) + 1, edge), clampToEdge(truncInt(y), edge));
-      shade(clampToEdge(truncInt(y + 1), edge), clampToEdge(truncInt(y + w), edge));
-    }
-  }
+  // A pixel takes the least grey of the cones over it, so rows may be shared out:
+  // each part sees every cone, in the same order.
+  os::parallelChunks(static_cast<std::size_t>(edge), 1, [&](std::size_t first, std::size_t last) {
+    for (std::size_t p = first * edge; p < last * edge; ++p) layer[p] = withGrey(layer[p], 255);
+    for (int cell = 0; cell < n; ++cell)
+      cellRows(layer, edge, centre(cell), r, k, static_cast<int>(first), static_cast<int>(last));
+  });
 }
 
 void stars(Pixel* layer, int edge, int count, int brightness) {
@@ -232,15 +341,7 @@ void plasm(Pixel* layer, int edge, int freqX, int offsetX, int freqY, int offset
     rowTerm[r] = 63.5 * std::sin((fy * static_cast<double>(b) + offsetY) * w);
   }
 
-  for (int r = 0; r < edge; ++r) {
-    Pixel* row = layer + static_cast<std::size_t>(r) * edge;
-    const double rt = rowTerm[r];
-    for (int c = 0; c < edge; ++c) {
-      // Round half to even, as the default rounding mode does.
-      const double v = std::nearbyint(colTerm[c] + rt + 127);
-      row[c] = withGrey(row[c], static_cast<std::uint8_t>(truncInt(v)));
-    }
-  }
+  plasmRows(layer, edge, colTerm.data(), rowTerm.data());
 }
 
 void julia(Pixel* layer, int edge, int param1, int param2) {
@@ -271,19 +372,9 @@ void julia(Pixel* layer, int edge, int param1, int param2) {
 
 void noise(Pixel* layer, int edge, int amplitude) {
   const int count = edge * edge;
-  for (int k = 0; k < count; ++k) {
-    const double s = std::sin(static_cast<double>(97 * k)) * std::sin(static_cast<double>(47 * k)) *
-                     std::sin(static_cast<double>(22 * k)) * 32768;
-    const int n = static_cast<std::uint8_t>(truncInt(s)) * amplitude / 255;
-    const Pixel p = layer[k];
-    Pixel out = p & kAlphaMask;
-    for (int shift = 0; shift < 24; shift += 8) {
-      unsigned c = ((p >> shift) & 0xFFu) + static_cast<unsigned>(n);
-      if (c > 255) c = 255;
-      out |= c << shift;
-    }
-    layer[k] = out;
-  }
+  const int tabulated = tabulateSpeckles(count);
+  for (int k = 0; k < tabulated; ++k) layer[k] = withSpeckle(layer[k], speckles[k] * amplitude / 255);
+  for (int k = tabulated; k < count; ++k) layer[k] = withSpeckle(layer[k], speckleAt(k) * amplitude / 255);
 }
 
 void chessfield(Pixel* layer, int edge, int cellsX, int cellsY) {

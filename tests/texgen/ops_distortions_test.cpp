@@ -118,6 +118,22 @@ TEST(Distortions, SindistortShiftsRowsAndColumnsBySines) {
   expectReads(apply(in, [&](Pixel* p) { sindistort(p, scratch, 32, 64, 45, 0, 0); }),
               {{0, 8, 7, 8}, {30, 8, 5, 8}, {0, 24, 25, 24}, {7, 24, 0, 24}, {8, 24, 0, 24}, {20, 24, 12, 24},
                {5, 0, 5, 0}});
+
+  // Every pixel against the plain formula: shifts past either border, and beyond the
+  // trackbar more than a whole edge away.
+  const int edge = 64;
+  const Image positions = positionImage(edge);
+  for (const auto& [ampX, freqX, ampY, freqY] : {std::array{255, 200, 255, 13}, {128, 255, 90, 255}, {300, 77, 600, 31}}) {
+    const Image out = apply(positions, [&](Pixel* p) { sindistort(p, scratch, edge, ampX, freqX, ampY, freqY); });
+    const int ax = edge * ampX / 256, ay = edge * ampY / 256, fx = freqX * 256 / edge, fy = freqY * 256 / edge;
+    auto wrap = [](int v) { return (v % edge + edge) % edge; };
+    for (int i = 0; i < edge; ++i)
+      for (int j = 0; j < edge; ++j) {
+        const int sr = wrap(static_cast<int>(i + ax * std::sin(j * fx * 0.000545138888888889)));
+        const int sc = wrap(j + static_cast<int>(ay * std::sin(i * fy * 0.000545138888888889)));
+        ASSERT_EQ(colour(out.at(i, j)), pos(sr, sc)) << ampX << " " << i << "," << j;
+      }
+  }
 }
 
 TEST(Distortions, RotorzoomNeutralShiftsAndBlackOutside) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
 
 #include "texgen/image_util.h"
 
@@ -179,6 +181,16 @@ TEST(GeneratorNoise, AddsTheSameSaturatedSpeckleToEveryChannel) {
   const int want[] = {0, 243, 99, 222, 39, 242};
   for (int k = 0; k < 6; ++k) EXPECT_EQ(blue(full.px[k]), want[k]);
   EXPECT_TRUE(blue(weak.px[1]) == 243 * 100 / 255 && blue(weak.px[2]) == 99 * 100 / 255);
+  // Every pixel follows the formula, at the largest size and past it.
+  for (int edge : {512, 600}) {
+    Image dark(edge, bgra(0, 0, 0, 7));
+    noise(dark.data(), edge, 255);
+    for (int k = 0; k < edge * edge; ++k) {
+      const double s = std::sin(97.0 * k) * std::sin(47.0 * k) * std::sin(22.0 * k) * 32768;
+      ASSERT_EQ(dark.px[k], bgra(0, 0, 0, 7) | static_cast<std::uint8_t>(static_cast<int>(s)) * 0x010101u)
+          << edge << " " << k;
+    }
+  }
 }
 
 TEST(GeneratorChessfield, CellsFollowRowAndColumnParity) {
