@@ -1,12 +1,17 @@
-// Times every texture operation at 256 and 512 with its default parameters, a
-// memory copy of one layer as the physical floor, and the replay of each example
-// log.
+// Times every texture operation at 256 and 512 with its default parameters, the
+// per-pixel kernels alone, and the replay of each example log, each with one
+// thread and with all of them ("threads:N"; wall-clock time). Two floors for one
+// layer: glibc's memcpy, and a plain copy loop of the widest vectors the processor
+// has, which is what a per-pixel loop can at best approach (glibc's copy of 256 KiB
+// takes a slow path on some processors). Each operation and kernel reports
+// "xfloor": its time over the plain copy of the same layer.
 //
 //   build/texgen_bench --benchmark_filter=256
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <utility>
 #include <filesystem>
@@ -14,6 +19,7 @@
 #include <vector>
 
 #include "platform/os/files.h"
+#include "platform/os/parallel.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
@@ -21,6 +27,7 @@
 #include "texgen/parameter_rows.h"
 #include "texgen/texture_log_file.h"
 #include "texgen/texture_store.h"
+#include "texgen/vector_width.h"
 
 using namespace vandrel::texgen;
 
@@ -48,29 +55,93 @@ void prepareInput() {
   copyLayer(1, 2);
 }
 
+// A copy loop the compiler keeps a loop (it would otherwise turn it into a memcpy
+// call), built for the widest vectors the processor has.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-loop-distribute-patterns")))
+#endif
+VANDREL_WIDE_VECTORS
+void copyLoop(Pixel* __restrict to, const Pixel* __restrict from, std::size_t n) {
+  for (std::size_t k = 0; k < n; ++k) to[k] = from[k];
+}
+
+// Copies of one layer from a warm source to a warm destination: the first copy
+// takes the page faults of fresh memory.
+struct LayerCopy {
+  std::vector<Pixel> a, b;
+  explicit LayerCopy(int edge) : a(std::size_t(edge) * edge, 1), b(a.size()) { plain(); }
+  void plain() { copyLoop(b.data(), a.data(), a.size()); }
+  void library() { std::memcpy(b.data(), a.data(), a.size() * sizeof(Pixel)); }
+};
+
 void memcpyLayer(benchmark::State& state) {
-  const int edge = static_cast<int>(state.range(0));
-  std::vector<Pixel> a(edge * edge, 1), b(edge * edge);
-  // A warm copy is the floor: the first copy takes the page faults of fresh memory.
-  std::memcpy(b.data(), a.data(), a.size() * sizeof(Pixel));
+  LayerCopy copy(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    std::memcpy(b.data(), a.data(), a.size() * sizeof(Pixel));
-    benchmark::DoNotOptimize(b.data());
+    copy.library();
+    benchmark::DoNotOptimize(copy.b.data());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() * a.size() * sizeof(Pixel));
+  state.SetBytesProcessed(state.iterations() * copy.a.size() * sizeof(Pixel));
+}
+
+void copyLayerLoop(benchmark::State& state) {
+  LayerCopy copy(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    copy.plain();
+    benchmark::DoNotOptimize(copy.b.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * copy.a.size() * sizeof(Pixel));
+}
+
+// Seconds of the plain copy of one layer at this edge: the best of many batches of
+// warm runs, measured once.
+double floorSeconds(int edge) {
+  static std::vector<std::pair<int, double>> known;
+  for (const auto& [e, seconds] : known)
+    if (e == edge) return seconds;
+  LayerCopy copy(edge);
+  constexpr int kBatch = 16;
+  double best = 1e9;
+  for (int run = 0; run < 100; ++run) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int k = 0; k < kBatch; ++k) {
+      copy.plain();
+      benchmark::ClobberMemory();
+    }
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / kBatch);
+  }
+  known.emplace_back(edge, best);
+  return best;
+}
+
+// The thread count for the run (range 1) while it lasts.
+struct Threads {
+  explicit Threads(const benchmark::State& state) { vandrel::os::setThreadCount(static_cast<int>(state.range(1))); }
+  ~Threads() { vandrel::os::setThreadCount(0); }
+};
+
+// The benchmark loop, also timed by hand for "xfloor": the wall-clock time of one
+// run over the plain copy of a layer of this edge.
+template <class Body>
+void timedLoop(benchmark::State& state, int edge, Body body) {
+  const auto t0 = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    body();
+    benchmark::ClobberMemory();
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  state.counters["xfloor"] = seconds / static_cast<double>(state.iterations()) / floorSeconds(edge);
 }
 
 void operation(benchmark::State& state, int code) {
   const int edge = static_cast<int>(state.range(0));
+  const Threads threads(state);
   prepareStore(edge);
   prepareInput();
   const OperationRecord& record = catalogue.records[code];
   for (int i = 1; i <= record.paramCount; ++i) textureHooks.rows->setPosition(i, record.values[i - 1]);
-  for (auto _ : state) {
-    runOperation(code);
-    benchmark::ClobberMemory();
-  }
+  timedLoop(state, edge, [code] { runOperation(code); });
   state.SetBytesProcessed(state.iterations() * layerPixels() * sizeof(Pixel));
 }
 
@@ -78,17 +149,16 @@ void operation(benchmark::State& state, int code) {
 // the layer below, for comparison with the memcpy floor.
 void kernel(benchmark::State& state, void (*run)(Pixel*, int)) {
   const int edge = static_cast<int>(state.range(0));
+  const Threads threads(state);
   prepareStore(edge);
   prepareInput();
-  for (auto _ : state) {
-    run(layer(2), edge);
-    benchmark::ClobberMemory();
-  }
+  timedLoop(state, edge, [run, edge] { run(layer(2), edge); });
   state.SetBytesProcessed(state.iterations() * layerPixels() * sizeof(Pixel));
 }
 
 void replayExample(benchmark::State& state, const std::string& path) {
   const int edge = static_cast<int>(state.range(0));
+  const Threads threads(state);
   prepareStore(edge);
   std::string text, error;
   if (!vandrel::os::readFile(path, kMaxLogFileBytes, &text, &error)) {
@@ -103,15 +173,23 @@ void replayExample(benchmark::State& state, const std::string& path) {
   }
 }
 
+// Edges 256 and 512, each with one thread and with all of them.
+void sizesAndThreads(benchmark::internal::Benchmark* b) {
+  const int all = vandrel::os::threadCount();
+  b->ArgNames({"", "threads"});
+  for (int edge : {256, 512})
+    for (int threads : {1, all})
+      if (threads == 1 || all > 1) b->Args({edge, threads});
+  b->UseRealTime();
+}
+
 int registerAll() {
   benchmark::RegisterBenchmark("memcpy", memcpyLayer)->Arg(256)->Arg(512)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("copy", copyLayerLoop)->Arg(256)->Arg(512)->Unit(benchmark::kMicrosecond);
   for (int code = 1; code <= 40; ++code) {
     if (!isOperationCode(code)) continue;
     std::string name = std::string("op/") + operationName(code);
-    benchmark::RegisterBenchmark(name.c_str(), operation, code)
-        ->Arg(256)
-        ->Arg(512)
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(name.c_str(), operation, code)->Apply(sizesAndThreads)->Unit(benchmark::kMicrosecond);
   }
   const std::pair<const char*, void (*)(Pixel*, int)> kernels[] = {
       {"Invert", invert},
@@ -126,8 +204,7 @@ int registerAll() {
   };
   for (const auto& [name, run] : kernels)
     benchmark::RegisterBenchmark((std::string("kernel/") + name).c_str(), kernel, run)
-        ->Arg(256)
-        ->Arg(512)
+        ->Apply(sizesAndThreads)
         ->Unit(benchmark::kMicrosecond);
   const std::filesystem::path examples = std::filesystem::path(VANDREL_SOURCE_DIR) / "examples";
   std::vector<std::filesystem::path> logs;
@@ -138,8 +215,7 @@ int registerAll() {
   for (const auto& log : logs) {
     std::string name = "replay/" + log.stem().string();
     benchmark::RegisterBenchmark(name.c_str(), replayExample, log.string())
-        ->Arg(256)
-        ->Arg(512)
+        ->Apply(sizesAndThreads)
         ->Unit(benchmark::kMillisecond);
   }
   return 0;
