@@ -1,6 +1,7 @@
 #include "texgen/slot_rebuilds.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -97,13 +98,15 @@ Block rebuild(const Job& job, Workspaces& workspaces) {
 
 // The slots are rebuilt in waves of a few per thread; between waves the slots of
 // the wave are selected in order with their images. The frames drawn then have
-// every core to themselves, and so does the next wave.
+// every core to themselves, and so does the next wave. Within a wave each thread
+// takes the next slot as it finishes one, so a thread slowed by other work on the
+// machine holds the wave up by one slot at most.
 void walkInWaves(int first, int last, const SlotWalk& walk, const std::vector<Job>& jobs, int threads) {
   std::size_t pixels = 0;
   for (const Job& job : jobs)
     if (!job.onStore) pixels = std::max(pixels, static_cast<std::size_t>(job.count + 1) * job.edge * job.edge);
   Workspaces workspaces(pixels);
-  const std::size_t wave = 4 * static_cast<std::size_t>(threads);
+  const std::size_t wave = 8 * static_cast<std::size_t>(threads);
   std::vector<Block> images(wave);
 
   std::size_t j = 0;     // the next job to select
@@ -115,8 +118,10 @@ void walkInWaves(int first, int last, const SlotWalk& walk, const std::vector<Jo
     if (j == end) {
       base = j;
       end = std::min(jobs.size(), j + wave);
-      os::parallelChunks(end - base, 1, [&](std::size_t from, std::size_t to) {
-        for (std::size_t k = from; k < to; ++k)
+      std::atomic<std::size_t> next{0};
+      const std::size_t size = end - base;
+      os::parallelChunks(std::min(size, static_cast<std::size_t>(threads)), 1, [&](std::size_t, std::size_t) {
+        for (std::size_t k; (k = next.fetch_add(1)) < size;)
           if (!jobs[base + k].onStore) images[k] = rebuild(jobs[base + k], workspaces);
       });
     }
