@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -44,39 +45,86 @@ using Plane = std::uint16_t[kRun];
 
 inline std::uint16_t atMost255(std::uint16_t v) { return v < 255 ? v : std::uint16_t{255}; }
 
+// Eight pixels as sixteen 16-bit halves. Blue and red sit in the low bytes of the
+// halves, green and alpha in the high bytes, so one lane operation handles two
+// channels of every pixel. Little-endian memory puts green:blue in a pixel's first
+// half and alpha:red in its second; big-endian the other way round.
+// The helpers taking them are all inlined into their callers, so GCC's note that
+// passing 32-byte vectors changes the calling convention without AVX does not apply.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+typedef std::uint16_t Halves __attribute__((vector_size(32)));
+constexpr bool kAlphaInSecondHalf = std::endian::native == std::endian::little;
+
+// {first, second} for each pixel: `first` for the half holding blue (and green).
+[[gnu::always_inline]] constexpr Halves perPixel(std::uint16_t blueHalf, std::uint16_t redHalf) {
+  const std::uint16_t a = kAlphaInSecondHalf ? blueHalf : redHalf;
+  const std::uint16_t b = kAlphaInSecondHalf ? redHalf : blueHalf;
+  return Halves{a, b, a, b, a, b, a, b, a, b, a, b, a, b, a, b};
+}
+
+constexpr Halves kAlphaHalves = perPixel(0, 0xFF00);
+
+[[gnu::always_inline]] inline Halves atMost255(Halves v) { return v < 255 ? v : 255; }
+
+[[gnu::always_inline]] inline Halves loadHalves(const Pixel* p) {
+  Halves h;
+  std::memcpy(&h, p, sizeof h);
+  return h;
+}
+
+[[gnu::always_inline]] inline void storeHalves(Pixel* p, Halves h) { std::memcpy(p, &h, sizeof h); }
+
 // Weighted bytes a and b are at most 255 x 255, so every mix runs on 16-bit lanes; being
 // non-negative, div 256 is >> 8, (a x 4) div 256 is a >> 6, (2 x a) div 256 is a >> 7.
-inline void mixPlane(const Plane a, const Plane b, Plane out, int type) {
-  switch (type) {
-    case 0:
-      for (std::size_t k = 0; k < kRun; ++k)
-        out[k] = atMost255(static_cast<std::uint16_t>((a[k] >> 8) + (b[k] >> 8)));
-      break;
-    case 1:
-      for (std::size_t k = 0; k < kRun; ++k) {
-        const auto x = static_cast<std::uint16_t>(a[k] >> 8);
-        const auto y = static_cast<std::uint16_t>(b[k] >> 8);
-        out[k] = x > y ? static_cast<std::uint16_t>(x - y) : std::uint16_t{0};
-      }
-      break;
-    case 2:  // reverse subtract is subtract with the sources swapped
-      mixPlane(b, a, out, 1);
-      break;
-    case 3:
-      // (a >> 6) fits 16 bits, so the product's high half is one 16-bit multiply.
-      for (std::size_t k = 0; k < kRun; ++k) {
-        const auto x = static_cast<std::uint16_t>(a[k] >> 6);
-        out[k] = atMost255(static_cast<std::uint16_t>((std::uint32_t{x} * std::uint32_t{b[k]}) >> 16));
-      }
-      break;
-    case 4:
-      for (std::size_t k = 0; k < kRun; ++k)
-        out[k] = atMost255(static_cast<std::uint16_t>((a[k] > b[k] ? a[k] : b[k]) >> 7));
-      break;
-    default:
-      for (std::size_t k = 0; k < kRun; ++k)
-        out[k] = atMost255(static_cast<std::uint16_t>((a[k] < b[k] ? a[k] : b[k]) >> 7));
-      break;
+struct AddMix {
+  [[gnu::always_inline]] Halves operator()(Halves a, Halves b) const { return atMost255((a >> 8) + (b >> 8)); }
+};
+struct SubtractMix {
+  [[gnu::always_inline]] Halves operator()(Halves a, Halves b) const {
+    const Halves x = a >> 8, y = b >> 8;
+    return x > y ? x - y : 0;
+  }
+};
+struct ReverseSubtractMix {  // subtract with the sources swapped
+  [[gnu::always_inline]] Halves operator()(Halves a, Halves b) const { return SubtractMix{}(b, a); }
+};
+struct MultiplyMix {  // (a x 4) div 256 x b div 65536
+  [[gnu::always_inline]] Halves operator()(Halves a, Halves b) const {
+    // a >> 6 fits 16 bits, so this is the high half of a 16-bit product, which the
+    // compiler finds in a plain loop (and not in vector arithmetic).
+    std::uint16_t x[16], y[16], h[16];
+    std::memcpy(x, &a, sizeof x);
+    std::memcpy(y, &b, sizeof y);
+    for (int k = 0; k < 16; ++k)
+      h[k] = static_cast<std::uint16_t>((std::uint32_t{static_cast<std::uint16_t>(x[k] >> 6)} * y[k]) >> 16);
+    Halves high;
+    std::memcpy(&high, h, sizeof high);
+    return atMost255(high);
+  }
+};
+struct LighterMix {
+  [[gnu::always_inline]] Halves operator()(Halves a, Halves b) const { return atMost255((a > b ? a : b) >> 7); }
+};
+struct DarkerMix {
+  [[gnu::always_inline]] Halves operator()(Halves a, Halves b) const { return atMost255((a < b ? a : b) >> 7); }
+};
+
+// Whole runs of eight pixels. Every colour byte of each source is weighted, the pair
+// mixed, and the layer's alpha put back. Both sources of eight pixels are read before
+// the layer's are written, so a source that is the layer itself mixes its own input.
+template <class Mix>
+[[gnu::always_inline]] inline void mixHalves(Pixel* layer, const Pixel* source1, const Pixel* source2,
+                                             std::size_t count, std::uint16_t weight1, std::uint16_t weight2,
+                                             Mix mix) {
+  const Halves greenBytes = perPixel(0xFF00, 0);
+  for (std::size_t base = 0; base < count; base += 8) {
+    const Halves p = loadHalves(source1 + base), q = loadHalves(source2 + base);
+    const Halves low = mix((p & 0xFF) * weight1, (q & 0xFF) * weight2);
+    const Halves high = mix((p >> 8) * weight1, (q >> 8) * weight2);
+    const Halves out = low | ((high << 8) & greenBytes) | (loadHalves(layer + base) & kAlphaHalves);
+    storeHalves(layer + base, out);
   }
 }
 
@@ -84,28 +132,13 @@ inline void mixPlane(const Plane a, const Plane b, Plane out, int type) {
 VANDREL_WIDE_VECTORS
 void mixRuns(Pixel* layer, const Pixel* source1, const Pixel* source2, std::size_t count,
              std::uint16_t weight1, std::uint16_t weight2, int type) {
-  for (std::size_t base = 0; base < count; base += kRun) {
-    // Both sources of the run are read before the layer is written, so a source that is
-    // the layer itself still mixes its own input.
-    const Pixel* p = source1 + base;
-    const Pixel* q = source2 + base;
-    Plane a0, a1, a2, b0, b1, b2;
-    for (std::size_t k = 0; k < kRun; ++k) {
-      a0[k] = static_cast<std::uint16_t>((p[k] & 0xFFu) * weight1);
-      a1[k] = static_cast<std::uint16_t>(((p[k] >> 8) & 0xFFu) * weight1);
-      a2[k] = static_cast<std::uint16_t>(((p[k] >> 16) & 0xFFu) * weight1);
-      b0[k] = static_cast<std::uint16_t>((q[k] & 0xFFu) * weight2);
-      b1[k] = static_cast<std::uint16_t>(((q[k] >> 8) & 0xFFu) * weight2);
-      b2[k] = static_cast<std::uint16_t>(((q[k] >> 16) & 0xFFu) * weight2);
-    }
-    Plane mixed[3];
-    mixPlane(a0, b0, mixed[0], type);
-    mixPlane(a1, b1, mixed[1], type);
-    mixPlane(a2, b2, mixed[2], type);
-    Pixel* out = layer + base;
-    for (std::size_t k = 0; k < kRun; ++k)
-      out[k] = (out[k] & kAlphaMask) | Pixel{mixed[2][k]} << 16 | Pixel{mixed[1][k]} << 8 |
-               Pixel{mixed[0][k]};
+  switch (type) {
+    case 0: mixHalves(layer, source1, source2, count, weight1, weight2, AddMix{}); break;
+    case 1: mixHalves(layer, source1, source2, count, weight1, weight2, SubtractMix{}); break;
+    case 2: mixHalves(layer, source1, source2, count, weight1, weight2, ReverseSubtractMix{}); break;
+    case 3: mixHalves(layer, source1, source2, count, weight1, weight2, MultiplyMix{}); break;
+    case 4: mixHalves(layer, source1, source2, count, weight1, weight2, LighterMix{}); break;
+    default: mixHalves(layer, source1, source2, count, weight1, weight2, DarkerMix{}); break;
   }
 }
 
@@ -415,24 +448,17 @@ void adjustPixelsDirect(Pixel* layer, std::size_t count, int w0, int w1, int w2,
 
 // factor x byte <= 65025 is exact in double and dividing it by 128 is exact, so the
 // truncated quotient is the product shifted; the product fits 16 bits.
-inline std::uint16_t scaledByte(Pixel p, int shift, std::uint16_t factor) {
-  const auto product = static_cast<std::uint16_t>(((p >> shift) & 0xFFu) * factor);
-  return atMost255(static_cast<std::uint16_t>(product >> 7));
-}
-
-// Whole runs only.
+// Whole runs of eight pixels only.
 VANDREL_WIDE_VECTORS
 void scaleRuns(Pixel* layer, std::size_t count, std::uint16_t r, std::uint16_t g, std::uint16_t b) {
-  for (std::size_t base = 0; base < count; base += kRun) {
-    Pixel* px = layer + base;
-    Plane c0, c1, c2;
-    for (std::size_t k = 0; k < kRun; ++k) {
-      c0[k] = scaledByte(px[k], 0, b);
-      c1[k] = scaledByte(px[k], 8, g);
-      c2[k] = scaledByte(px[k], 16, r);
-    }
-    for (std::size_t k = 0; k < kRun; ++k)
-      px[k] = (px[k] & kAlphaMask) | Pixel{c2[k]} << 16 | Pixel{c1[k]} << 8 | Pixel{c0[k]};
+  // Alpha is scaled by 0 and put back from the input.
+  const Halves lowFactors = perPixel(b, r);
+  const Halves highFactors = perPixel(g, 0);
+  for (std::size_t base = 0; base < count; base += 8) {
+    const Halves x = loadHalves(layer + base);
+    const Halves low = atMost255(((x & 0xFF) * lowFactors) >> 7);
+    const Halves high = atMost255(((x >> 8) * highFactors) >> 7);
+    storeHalves(layer + base, low | high << 8 | (x & kAlphaHalves));
   }
 }
 
