@@ -43,15 +43,13 @@ unsigned trackbar(int v) { return static_cast<unsigned>(std::clamp(v, 0, 255)); 
 constexpr std::size_t kRun = 64;
 using Plane = std::uint16_t[kRun];
 
-inline std::uint16_t atMost255(std::uint16_t v) { return v < 255 ? v : std::uint16_t{255}; }
-
 // Eight pixels as sixteen 16-bit halves. Blue and red sit in the low bytes of the
 // halves, green and alpha in the high bytes, so one lane operation handles two
 // channels of every pixel. Little-endian memory puts green:blue in a pixel's first
 // half and alpha:red in its second; big-endian the other way round.
 // The helpers taking them are all inlined into their callers, so GCC's note that
 // passing 32-byte vectors changes the calling convention without AVX does not apply.
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 typedef std::uint16_t Halves __attribute__((vector_size(32)));
