@@ -1,11 +1,13 @@
 #include "texgen/slot_rebuilds.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/os/parallel.h"
@@ -96,45 +98,133 @@ Block rebuild(const Job& job, Workspaces& workspaces) {
   return image;
 }
 
-// The slots are rebuilt in waves of a few per thread; between waves the slots of
-// the wave are selected in order with their images. The frames drawn then have
-// every core to themselves, and so does the next wave. Within a wave each thread
-// takes the next slot as it finishes one, so a thread slowed by other work on the
-// machine holds the wave up by one slot at most.
-void walkInWaves(int first, int last, const SlotWalk& walk, const std::vector<Job>& jobs, int threads) {
-  std::size_t pixels = 0;
-  for (const Job& job : jobs)
-    if (!job.onStore) pixels = std::max(pixels, static_cast<std::size_t>(job.count + 1) * job.edge * job.edge);
-  Workspaces workspaces(pixels);
-  const std::size_t wave = 8 * static_cast<std::size_t>(threads);
-  std::vector<Block> images(wave);
+// The walk with helpers: threads - 1 threads of its own replay the slots ahead,
+// each taking the next slot as it finishes one, while the calling thread selects
+// the slots in order as their images come in (drawing the frames meanwhile) and
+// replays slots itself while it waits. At most `window_` images wait to be
+// selected, so memory stays a few images whatever the pack holds. The helpers are
+// plain threads: an operation inside a replay may share its own rows out through
+// parallelChunks whatever runs those.
+class Rebuilds {
+ public:
+  Rebuilds(const std::vector<Job>& jobs, int threads)
+      : jobs_(jobs),
+        images_(jobs.size()),
+        done_(jobs.size(), 0),
+        window_(8 * static_cast<std::size_t>(threads)),
+        workspaces_(largestBlock(jobs)) {}
 
-  std::size_t j = 0;     // the next job to select
-  std::size_t base = 0;  // the first job of the current wave
-  std::size_t end = 0;   // one past its last
-  for (int n = first; n <= last; ++n) {
-    if (walk.beforeEach) walk.beforeEach(n);
-    if (j >= jobs.size() || jobs[j].slot != n) continue;
-    if (j == end) {
-      base = j;
-      end = std::min(jobs.size(), j + wave);
-      std::atomic<std::size_t> next{0};
-      const std::size_t size = end - base;
-      os::parallelChunks(std::min(size, static_cast<std::size_t>(threads)), 1, [&](std::size_t, std::size_t) {
-        for (std::size_t k; (k = next.fetch_add(1)) < size;)
-          if (!jobs[base + k].onStore) images[k] = rebuild(jobs[base + k], workspaces);
-      });
+  void walk(int first, int last, const SlotWalk& walk, int threads) {
+    std::vector<std::thread> helpers;
+    try {
+      for (int t = 1; t < threads; ++t) helpers.emplace_back([this] { help(); });
+    } catch (const std::system_error&) {
+      // Fewer helpers, or none: this thread replays what they do not.
     }
-    Block& image = images[j - base];
-    if (image)
-      selectRebuiltSlot(n, image.get());
-    else  // the last slot, or one whose rebuild ran short of memory
-      selectSlot(n);
-    image.reset();
-    ++j;
-    if (walk.afterSelect) walk.afterSelect(n);
+    try {
+      selectInOrder(first, last, walk);
+    } catch (...) {
+      finish(helpers);
+      throw;
+    }
+    finish(helpers);
   }
-}
+
+ private:
+  static std::size_t largestBlock(const std::vector<Job>& jobs) {
+    std::size_t pixels = 0;
+    for (const Job& job : jobs)
+      if (!job.onStore) pixels = std::max(pixels, static_cast<std::size_t>(job.count + 1) * job.edge * job.edge);
+    return pixels;
+  }
+
+  void finish(std::vector<std::thread>& helpers) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : helpers) t.join();
+  }
+
+  // The next job not replayed on the store, when it is inside the window. Called
+  // with the lock held.
+  bool claim(std::size_t& k) {
+    while (next_ < jobs_.size() && jobs_[next_].onStore) ++next_;
+    if (next_ >= jobs_.size() || next_ >= selected_ + window_) return false;
+    k = next_++;
+    return true;
+  }
+
+  // Replays job k with the lock released, then hands its image over.
+  void replay(std::size_t k, std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    Block image = rebuild(jobs_[k], workspaces_);
+    lock.lock();
+    images_[k] = std::move(image);
+    done_[k] = 1;
+    changed_.notify_all();
+  }
+
+  void help() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+      std::size_t k;
+      if (claim(k))
+        replay(k, lock);
+      else if (next_ >= jobs_.size())
+        return;
+      else
+        changed_.wait(lock);
+    }
+  }
+
+  // Job j's image (null for a job replayed on the store, or one that ran short of
+  // memory), replaying jobs ahead while a helper finishes it.
+  Block take(std::size_t j) {
+    if (jobs_[j].onStore) return nullptr;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!done_[j]) {
+      std::size_t k;
+      if (claim(k))
+        replay(k, lock);
+      else
+        changed_.wait(lock);
+    }
+    return std::move(images_[j]);
+  }
+
+  void selectInOrder(int first, int last, const SlotWalk& walk) {
+    std::size_t j = 0;
+    for (int n = first; n <= last; ++n) {
+      if (walk.beforeEach) walk.beforeEach(n);
+      if (j >= jobs_.size() || jobs_[j].slot != n) continue;
+      Block image = take(j);
+      if (image)
+        selectRebuiltSlot(n, image.get());
+      else  // the last slot, or one whose rebuild ran short of memory
+        selectSlot(n);
+      image.reset();
+      {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        selected_ = ++j;
+      }
+      changed_.notify_all();
+      if (walk.afterSelect) walk.afterSelect(n);
+    }
+  }
+
+  const std::vector<Job>& jobs_;
+  std::vector<Block> images_;
+  std::vector<char> done_;
+  const std::size_t window_;
+  Workspaces workspaces_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;      // the next job to claim
+  std::size_t selected_ = 0;  // jobs selected so far
+  bool stop_ = false;
+};
 
 }  // namespace
 
@@ -163,7 +253,7 @@ void selectSlotsInTurn(int first, int last, const SlotWalk& walk) {
   }
   const int threads = std::min(os::threadCount(), offStore);
   if (threads >= 2)
-    walkInWaves(first, last, walk, jobs, threads);
+    Rebuilds(jobs, threads).walk(first, last, walk, threads);
   else
     walkInTurn(first, last, walk);
 }

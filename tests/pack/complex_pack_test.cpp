@@ -253,7 +253,7 @@ std::vector<std::string> tracedLoad(const std::string& text, int threads) {
   return calls;
 }
 
-TEST_F(ComplexPack, LoadsShowAndLeaveTheSameWithAnyThreadCount) {
+TEST_F(ComplexPack, LoadsWithSeveralThreadsShowAndLeaveWhatOneThreadDoes) {
   // Every size, generators, distortions, filters and mixes, headings, logs of one
   // entry, empty slots between, more slots than a wave takes, and the last stored slot.
   const char* kLogs[] = {

@@ -123,7 +123,8 @@ TEST(Distortions, SindistortShiftsRowsAndColumnsBySines) {
   // trackbar more than a whole edge away.
   const int edge = 64;
   const Image positions = positionImage(edge);
-  for (const auto& [ampX, freqX, ampY, freqY] : {std::array{255, 200, 255, 13}, {128, 255, 90, 255}, {300, 77, 600, 31}}) {
+  for (const auto& a : {std::array{255, 200, 255, 13}, {128, 255, 90, 255}, {300, 77, 600, 31}}) {
+    const int ampX = a[0], freqX = a[1], ampY = a[2], freqY = a[3];
     const Image out = apply(positions, [&](Pixel* p) { sindistort(p, scratch, edge, ampX, freqX, ampY, freqY); });
     const int ax = edge * ampX / 256, ay = edge * ampY / 256, fx = freqX * 256 / edge, fy = freqY * 256 / edge;
     auto wrap = [](int v) { return (v % edge + edge) % edge; };
