@@ -273,7 +273,7 @@ struct PixelStage {
   }
 
   template <int F>
-  static V4 sample(const Sampler& sampler, V4 uv) {
+  [[gnu::always_inline]] static V4 sample(const Sampler& sampler, V4 uv) {
     if constexpr (F == kPoint) return sampler.point(uv);
     if constexpr (F == kLinear) return sampler.linear(uv);
     return splat(1.0f);  // the stage does not read its texture
