@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/scratch_folder.h"
+#include "dialog_fixture.h"
 #include "materials/materials.h"
 #include "pack/document.h"
 #include "platform/ui/prompts.h"
@@ -31,42 +31,13 @@ struct Prompts : ui::TestPrompts {
   }
 };
 
-class MaterialsDialogTest : public app::test::ScratchFolderTest {
+class MaterialsDialogTest : public test::DialogTest<MaterialsDialog, Prompts> {
  protected:
-  void SetUp() override {
-    ScratchFolderTest::SetUp();
-    pack::resetDocument();
-    ui::resetToolWindows();
-    ui::setPrompts(&prompts);
-    dialog = std::make_unique<MaterialsDialog>();
-    dialog->show();
-  }
-  void TearDown() override {
-    dialog.reset();
-    ui::setPrompts(nullptr);
-    ui::resetToolWindows();  // no window left behind pointing at the destroyed dialog
-    ScratchFolderTest::TearDown();
-  }
-  void click(int id) { QTest::mouseClick(dialog->control(id), Qt::LeftButton); }
-  void type(int id, const char* text) {
-    QWidget* edit = dialog->control(id);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
-  }
-  std::uint32_t swatchShows(int id) {  // inside its 2-pixel frame
-    const QImage image = dialog->control(id)->grab().toImage();
-    return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFFu;
-  }
   std::string edits() {
     return dialog->text(D::kMaterialNumber) + "," + dialog->text(D::kMapNumber) + "," +
            dialog->text(D::kStageTexture);
   }
   Material& current() { return currentMaterialRecord(); }
-
-  Prompts prompts;
-  std::unique_ptr<MaterialsDialog> dialog;
 };
 
 TEST_F(MaterialsDialogTest, ShowsChangesMadeElsewhereOnRefreshAndMouseMoves) {

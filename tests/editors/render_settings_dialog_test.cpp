@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/scratch_folder.h"
+#include "dialog_fixture.h"
 #include "pack/document.h"
 #include "platform/ui/cursors.h"
 #include "platform/ui/prompts.h"
@@ -30,46 +30,23 @@ struct ShownWindow : QWidget {
   void paintEvent(QPaintEvent*) override { ++paints; }
 };
 
-class RenderSettingsDialogTest : public app::test::ScratchFolderTest {
+class RenderSettingsDialogTest : public test::DialogTest<RenderSettingsDialog> {
  protected:
-  void SetUp() override {
-    ScratchFolderTest::SetUp();
-    pack::resetDocument();
-    ui::resetToolWindows();
-    ui::setPrompts(&prompts);
-    dialog = std::make_unique<RenderSettingsDialog>();
-    dialog->show();
-  }
   void TearDown() override {
     dialog.reset();
     releaseDevice();
     ui::forgetShowNowWindows();
-    ui::setPrompts(nullptr);
-    ui::resetToolWindows();  // no window left behind pointing at the destroyed dialog
-    ScratchFolderTest::TearDown();
+    DialogTest::TearDown();
   }
-  void click(int id) { QTest::mouseClick(dialog->control(id), Qt::LeftButton); }
-  void typeCamera(const char* text) {
-    QWidget* edit = dialog->control(D::kCameraNumber);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
-  }
+  void typeCamera(const char* text) { type(D::kCameraNumber, text); }
   void chooseSize(int index) {  // the user picks an entry of "RTsize", the same one or another
     auto* list = static_cast<QComboBox*>(dialog->control(D::kRenderTargetSize));
     list->setCurrentIndex(index);
     Q_EMIT list->activated(index);
   }
-  std::uint32_t swatchShows() {
-    const QImage image = dialog->control(D::kFogSwatch)->grab().toImage();
-    return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFFu;
-  }
+  std::uint32_t swatchShows() { return DialogTest::swatchShows(D::kFogSwatch); }
   static scene::Scene& fog() { return scene::currentSceneRecord(); }
   static RenderSettings& r() { return renderSettings; }
-
-  ui::TestPrompts prompts;
-  std::unique_ptr<RenderSettingsDialog> dialog;
 };
 
 TEST_F(RenderSettingsDialogTest, ShowsChangesMadeElsewhereOnRefreshAndMouseMoves) {
