@@ -9,8 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool ready = (vandrel::pack::resetDocument(), true);
   (void)ready;
-  vandrel::pack::readPack(std::string_view(reinterpret_cast<const char*>(data), size),
-                          vandrel::pack::TextureRebuild::Skip);
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  vandrel::pack::checkPack(text);
+  vandrel::pack::readPack(text, vandrel::pack::TextureRebuild::Skip);
   vandrel::pack::writePack();
   return 0;
 }

@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool ready = (scene::resetSceneStore(), render::resetRenderSettings(), true);
   (void)ready;
   scene::sceneStore.sceneCount = static_cast<std::uint8_t>(1 + (size ? data[0] % 127 : 0));
-  render::readRenderSettings(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  render::checkRenderSettingsText(text);
+  render::readRenderSettings(text);
   render::writeRenderSettings();
   return 0;
 }

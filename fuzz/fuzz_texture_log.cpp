@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool ready = (fillCatalogue(), createLayerStack(), true);
   (void)ready;
   resetTextureStore();
-  readLog(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  checkLogText(text);
+  readLog(text);
   // Replaying big logs at big sizes is slow, not dangerous: keep the fuzzer fast.
   if (textureStore.edgeSize <= 64) replayCurrentSlot();
   writeLog();

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev libomp-14-dev libtbb-dev
   libpng-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev fonts-dejavu-core
+  qt6-base-dev qt6-translations-l10n fonts-dejavu-core
   librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info man-db dpkg-dev
 )
 

@@ -10,9 +10,11 @@
 #include "pack/complex_pack.h"
 #include "pack/document.h"
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "render/render_settings.h"
 #include "scene/catalogues.h"
 #include "scene/geometry_text.h"
+#include "scene/vsl_file.h"
 #include "scene/scene_store.h"
 #include "texedit/sinus_animation.h"
 #include "texgen/catalogue.h"
@@ -53,7 +55,21 @@ int sceneCountOfRenderSettings(std::string_view text) {
   return std::clamp(commas / 5, 1, scene::kMaxScenes);
 }
 
-// Reads a text into the freshly reset document. Returns an error message, or "".
+// The editor's checks, so that the command line refuses what the editor refuses.
+os::TextProblem checkText(FileKind kind, std::string_view text) {
+  switch (kind) {
+    case FileKind::Pack: return pack::checkPack(text);
+    case FileKind::SceneLayer: return scene::checkSceneLayer(text);
+    case FileKind::TextureLog: return texgen::checkLogText(text);
+    case FileKind::Material: return materials::checkMaterialText(text);
+    case FileKind::RenderSettings: return render::checkRenderSettingsText(text);
+    case FileKind::SinusAnimation: return texedit::checkSinusAnimationText(text);
+    case FileKind::Unknown: break;
+  }
+  return {};
+}
+
+// Reads a checked text into the freshly reset document. Returns an error message, or "".
 std::string readInto(FileKind kind, std::string_view text, int* sinusCount) {
   switch (kind) {
     case FileKind::Pack:
@@ -62,13 +78,9 @@ std::string readInto(FileKind kind, std::string_view text, int* sinusCount) {
     case FileKind::SceneLayer:
       scene::readCurrentScene(text);
       return "";
-    case FileKind::TextureLog: {
-      const texgen::LogReadResult read = texgen::readLog(text);
-      if (!read.foundSize) return "not a texture log (no \"tsize=\" line)";
-      if (!read.sizeApplied)
-        return "tsize=" + std::to_string(read.sizeRead) + " is not one of 32, 64, 128, 256, 512";
+    case FileKind::TextureLog:
+      texgen::readLog(text);
       return "";
-    }
     case FileKind::Material:
       materials::readMaterialLine(text, materials::materialStore.currentMaterial);
       return "";
@@ -103,6 +115,7 @@ std::string load(const std::string& path, FileKind kind, int* sinusCount) {
   if (kind == FileKind::Unknown) return "'" + path + "': " + readInto(kind, "", sinusCount);
   std::string text, error;
   if (!os::readFile(path, kMaxFileBytes, &text, &error)) return error;
+  if (const os::TextProblem problem = checkText(kind, text)) return path + ": " + os::describeProblem(text, problem);
   pack::resetDocument();
   const std::string problem = readInto(kind, text, sinusCount);
   return problem.empty() ? "" : "'" + path + "': " + problem;

@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
   textureCommand->add_option("input", texture.input, "texture log (.vtx)")->required();
   textureCommand->add_option("--size", texture.size,
                              "edge size instead of the file's: 32, 64, 128, 256 or 512");
+  textureCommand->add_flag("--alpha", texture.alpha,
+                           "write a .png with its alpha channel (RGBA, not RGB)");
   textureCommand->add_option("-o,--output", texture.output, "output image (.png or .raw)")
       ->required();
 

@@ -13,10 +13,12 @@
 #include "pack/complex_pack.h"
 #include "pack/document.h"
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "render/render_settings.h"
 #include "scene/geometry_text.h"
+#include "scene/vsl_file.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::app {
@@ -72,6 +74,8 @@ std::string prepareScene(const SceneCommandOptions& o) {
   if (o.quality < 0 || o.quality > 255) return "--quality must be 0..255";
   std::string text, error;
   if (!os::readFile(o.input, kMaxFileBytes, &text, &error)) return error;
+  if (const os::TextProblem problem = pack ? pack::checkPack(text) : scene::checkSceneLayer(text))
+    return o.input + ": " + os::describeProblem(text, problem);
 
   render::releaseDevice();
   pack::resetDocument();

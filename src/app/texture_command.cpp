@@ -4,6 +4,7 @@
 
 #include "app/image_output.h"
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
@@ -41,18 +42,16 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
 
   std::string text, error;
   if (!os::readFile(options.input, kMaxLogFileBytes, &text, &error)) return fail(err, error);
+  // The editor's own check: what it refuses to load is refused here too.
+  if (const os::TextProblem problem = checkLogText(text))
+    return fail(err, options.input + ": " + os::describeProblem(text, problem));
 
   fillCatalogue();
   resetTextureHooks();
   resetTextureStore();
   createLayerStack();
 
-  LogReadResult read = readLog(text);
-  if (!read.foundSize)
-    return fail(err, "'" + options.input + "': not a texture log (no \"tsize=\" line)");
-  if (!read.sizeApplied)
-    return fail(err, "'" + options.input + "': tsize=" + std::to_string(read.sizeRead) +
-                         " is not one of 32, 64, 128, 256, 512");
+  const LogReadResult read = readLog(text);
   reportLogWarnings(read, options.input, err);
 
   if (options.size != 0 && options.size != textureStore.edgeSize) {
@@ -67,7 +66,8 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
   replayCurrentSlot();
 
   const int edge = textureStore.edgeSize;
-  if (!writeImage(options.output, layer(textureStore.entryCount), edge, edge, &error))
+  const PngChannels channels = options.alpha ? PngChannels::rgba : PngChannels::rgb;
+  if (!writeImage(options.output, layer(textureStore.entryCount), edge, edge, &error, channels))
     return fail(err, error);
   return 0;
 }

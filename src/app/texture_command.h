@@ -1,5 +1,5 @@
 #pragma once
-// `vandrel texture IN.vtx [--size N] -o OUT.(png|raw)`
+// `vandrel texture IN.vtx [--size N] [--alpha] -o OUT.(png|raw)`
 
 #include <iosfwd>
 #include <string>
@@ -10,6 +10,8 @@ struct TextureCommandOptions {
   std::string input;
   std::string output;
   int size = 0;  // 0: the file's own size
+  // A `.png` holds what the preview shows, the colours; with this, alpha as well.
+  bool alpha = false;
 };
 
 // Replays the log as the editor does and writes the final layer. Warnings and

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 
 namespace vandrel::materials {
@@ -177,18 +178,47 @@ std::string writeMaterialLine(std::uint8_t material) {
   return out;
 }
 
-std::size_t readMaterialLine(std::string_view text, std::uint8_t material) {
-  Material& mat = materialStore.materials[material];
-  float* colours[9] = {&mat.Diffuse.r,  &mat.Diffuse.g,  &mat.Diffuse.b,
-                       &mat.Specular.r, &mat.Specular.g, &mat.Specular.b,
-                       &mat.Ambient.r,  &mat.Ambient.g,  &mat.Ambient.b};
+namespace {
+
+constexpr int kLineValues = 14;
+constexpr int kColourValues = 9;
+constexpr int kPowerValue = 9;
+
+// The numbers of one material line, as many as it carries, and where each began.
+struct MaterialLine {
+  std::int32_t values[kLineValues];
+  std::size_t starts[kLineValues];
+  int count = 0;
+  std::size_t end = 0;  // just after the last number read and its comma
+  std::size_t firstMalformed = std::string_view::npos;
+};
+
+MaterialLine scanMaterialLine(std::string_view text) {
+  MaterialLine line;
   os::NumberReader in(text);
   bool more = true;
-  for (int field = 0; field < 14 && more && in.atNumber(); ++field) {
-    const std::int32_t n = in.read(&more);
-    if (field < 9)
+  while (line.count < kLineValues && more && in.atNumber()) {
+    line.starts[line.count] = in.position();
+    line.values[line.count++] = in.read(&more);
+  }
+  line.end = in.position();
+  line.firstMalformed = in.firstMalformed();
+  return line;
+}
+
+}  // namespace
+
+std::size_t readMaterialLine(std::string_view text, std::uint8_t material) {
+  Material& mat = materialStore.materials[material];
+  float* colours[kColourValues] = {&mat.Diffuse.r,  &mat.Diffuse.g,  &mat.Diffuse.b,
+                                   &mat.Specular.r, &mat.Specular.g, &mat.Specular.b,
+                                   &mat.Ambient.r,  &mat.Ambient.g,  &mat.Ambient.b};
+  const MaterialLine line = scanMaterialLine(text);
+  for (int field = 0; field < line.count; ++field) {
+    const std::int32_t n = line.values[field];
+    if (field < kColourValues)
       *colours[field] = static_cast<float>(n / kTrackbarScale);
-    else if (field == 9)
+    else if (field == kPowerValue)
       mat.Power = static_cast<float>(n);
     else if (field == 10)
       materialStore.mapNumber[material] = n;
@@ -199,12 +229,33 @@ std::size_t readMaterialLine(std::string_view text, std::uint8_t material) {
     else
       materialStore.stageTexture[material] = static_cast<std::uint8_t>(n);
   }
-  return in.position();
+  return line.end;
+}
+
+os::TextProblem checkMaterialLine(std::string_view text) {
+  const MaterialLine line = scanMaterialLine(text);
+  if (line.firstMalformed != std::string_view::npos)
+    return os::problemAt(os::TextFault::notNumber, line.firstMalformed);
+  // No control makes a colour or a highlight negative, and lighting with one
+  // turns the object black or white whatever the light.
+  for (int field = 0; field <= kPowerValue && field < line.count; ++field)
+    if (line.values[field] < 0) return os::problemAt(os::TextFault::outOfRange, line.starts[field], "от 0");
+  return {};
+}
+
+os::TextProblem checkMaterialText(std::string_view text) {
+  if (os::TextProblem p = os::checkPlainText(text)) return p;
+  const std::size_t lineStart = text.find_first_not_of(" \t\r\n");
+  return os::shifted(checkMaterialLine(text.substr(lineStart)), lineStart);
 }
 
 bool loadMaterialFile(const std::string& path, std::string* error) {
   std::string text;
   if (!os::readFile(path, kMaxMaterialFileBytes, &text, error)) return false;
+  if (const os::TextProblem problem = checkMaterialText(text)) {
+    if (error) *error = os::refusalMessage(path, text, problem);
+    return false;
+  }
   readMaterialLine(text, materialStore.currentMaterial);
   redrawSwatches();
   refreshEditor();

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/gfx/d3d9_types.h"
+#include "platform/os/text_checks.h"
 
 namespace vandrel::materials {
 
@@ -97,7 +98,14 @@ std::string writeMaterialLine(std::uint8_t material);
 // comma, never beyond the text.
 std::size_t readMaterialLine(std::string_view text, std::uint8_t material);
 
-// The current material from or to a file. A failed load changes nothing; ".vmt" is
+// What a load refuses in a material line: a value that is not a plain number, or
+// a negative colour or highlight size. A short line is fine.
+os::TextProblem checkMaterialLine(std::string_view text);
+// A ".vmt" text: plain text with a material line as its first line.
+os::TextProblem checkMaterialText(std::string_view text);
+
+// The current material from or to a file. A failed or refused load changes nothing
+// (error then says why, naming the file); ".vmt" is
 // appended to a save name that does not contain it.
 bool loadMaterialFile(const std::string& path, std::string* error);
 bool saveMaterialFile(const std::string& path, std::string* error);

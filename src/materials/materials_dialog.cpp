@@ -1,7 +1,7 @@
 #include "materials/materials_dialog.h"
 
 #include <QEvent>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,11 +19,11 @@ namespace {
 
 using D = MaterialsDialog;
 
-// 138 x 156 dialog units at 1.5 and 1.625 pixels a unit.
-constexpr int kWidth = 207;
-constexpr int kHeight = 254;
-constexpr int kRows = 13;
-constexpr int kColumns = 12;
+// In dialog units.
+constexpr int kWidth = 138;
+constexpr int kHeight = 156;
+constexpr int kSwatchWidth = 30;
+constexpr int kSwatchHeight = 9;
 
 const char* const kTitle = "Редактор материалов";
 const ui::FileFilter kMaterialFilter{"Vandrel single material", "*.vmt"};
@@ -42,23 +42,6 @@ void redrawHook() {
   if (editorDialog) editorDialog->redrawSwatches();
 }
 
-// Cells of equal size that share out exactly the dialog's size, as a dialog
-// template places its controls, whatever the controls would like to be.
-QGridLayout* evenGrid(QWidget* owner) {
-  auto* grid = new QGridLayout(owner);
-  grid->setSizeConstraint(QLayout::SetNoConstraint);  // folding may shrink the dialog to a strip
-  grid->setContentsMargins(4, 4, 4, 4);
-  grid->setSpacing(2);
-  for (int r = 0; r < kRows; ++r) grid->setRowStretch(r, 1);
-  for (int c = 0; c < kColumns; ++c) grid->setColumnStretch(c, 1);
-  return grid;
-}
-
-void put(QGridLayout* grid, QWidget* w, int row, int column, int rowSpan = 1, int columnSpan = 1) {
-  w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-  grid->addWidget(w, row, column, rowSpan, columnSpan);
-}
-
 // A typed material number is shown as the steppers show one, the map number rule
 // included: step onto it from its neighbour.
 void showMaterial(int number) {
@@ -75,41 +58,66 @@ void showMaterial(int number) {
 
 MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QString::fromUtf8(kTitle));
-  QGridLayout* grid = evenGrid(this);
-  auto label = [this, grid](const char* text, int row, int column, int columnSpan) {
-    put(grid, new QLabel(QString::fromUtf8(text), this), row, column, 1, columnSpan);
+  // Rows from the top; the trackbars share their rows.
+  auto* rows = new QVBoxLayout(this);
+  spaceInUnits(rows, ui::kMargin, ui::kGap);
+  auto row = [rows] {
+    auto* r = new QHBoxLayout;
+    rows->addLayout(r);
+    return r;
   };
-  auto stepper = [this, grid, &label](const char* text, int row, int previous, int edit, int next) {
-    label(text, row, 0, 7);
-    put(grid, addButton(previous, "<"), row, 7);
-    QLineEdit* field = addEdit(edit);
-    put(grid, field, row, 8, 1, 3);
-    put(grid, addButton(next, ">"), row, 11);
+  auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+  // The captions of the steppers, the list and the two single trackbars line up their controls.
+  auto caption = [this](const char* text) {
+    return fixed(new QLabel(QString::fromUtf8(text), this), 0, 0,
+                 {"№ материала", "№ карты", "TStage1-текстура", "TStage1-тип"});
+  };
+  auto small = [this](int id, const char* text) {
+    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
+  };
+  auto share = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight); };
+  auto stepper = [&](const char* text, int previous, int edit, int next) {
+    QHBoxLayout* r = row();
+    r->addWidget(caption(text));
+    r->addWidget(small(previous, "<"));
+    QLineEdit* field = fixed(addEdit(edit), 0, ui::kLineHeight, {"255"});
+    r->addWidget(field);
+    r->addWidget(small(next, ">"));
+    r->addStretch(1);
     connect(field, &QLineEdit::editingFinished, this, [this, edit] { editFinished(edit); });
   };
-  auto colour = [this, grid, &label](const char* text, int row, int swatch, const int (&ids)[3]) {
-    label(text, row, 0, 9);
-    put(grid, addSwatch(swatch), row, 9, 2, 3);
-    for (int i = 0; i < 3; ++i) put(grid, addTrackbar(ids[i]), row + 1, 3 * i, 1, 3);
+  auto colour = [&](const char* text, int swatch, const int (&ids)[3]) {
+    QHBoxLayout* r = row();
+    r->addWidget(label(text));
+    r->addStretch(1);
+    r->addWidget(fixed(addSwatch(swatch), kSwatchWidth, kSwatchHeight));
+    r = row();
+    for (int id : ids) r->addWidget(stretched(addTrackbar(id), 0, 0), 1);
+  };
+  auto single = [&](const char* text, int id) {
+    QHBoxLayout* r = row();
+    r->addWidget(caption(text));
+    r->addWidget(stretched(addTrackbar(id), 0, 0), 1);
   };
 
-  stepper("№ материала", 0, kPreviousMaterial, kMaterialNumber, kNextMaterial);
-  colour("диффузные rgb", 1, kDiffuseSwatch, kColourTrackbars[0]);
-  colour("амбиентные rgb", 3, kAmbientSwatch, kColourTrackbars[1]);
-  colour("спекулярные rgb", 5, kSpecularSwatch, kColourTrackbars[2]);
-  label("размер блика", 7, 0, 5);
-  put(grid, addTrackbar(kPower), 7, 5, 1, 7);
-  label("рельефность", 8, 0, 5);
-  put(grid, addTrackbar(kBumpiness), 8, 5, 1, 7);
-  stepper("№ карты", 9, kPreviousMap, kMapNumber, kNextMap);
-  stepper("TStage1-текстура", 10, kPreviousStageTexture, kStageTexture, kNextStageTexture);
-  label("TStage1-тип", 11, 0, 7);
-  put(grid, addCombo(kStageTypeList), 11, 7, 1, 5);
+  stepper("№ материала", kPreviousMaterial, kMaterialNumber, kNextMaterial);
+  colour("диффузные rgb", kDiffuseSwatch, kColourTrackbars[0]);
+  colour("амбиентные rgb", kAmbientSwatch, kColourTrackbars[1]);
+  colour("спекулярные rgb", kSpecularSwatch, kColourTrackbars[2]);
+  single("размер блика", kPower);
+  single("рельефность", kBumpiness);
+  stepper("№ карты", kPreviousMap, kMapNumber, kNextMap);
+  stepper("TStage1-текстура", kPreviousStageTexture, kStageTexture, kNextStageTexture);
+  QHBoxLayout* r = row();
+  r->addWidget(caption("TStage1-тип"));
+  r->addWidget(share(addCombo(kStageTypeList)), 1);
   for (const char* type : kStageTypes) addItem(kStageTypeList, type);
-  put(grid, addButton(kLoad, "Загрузить"), 12, 0, 1, 4);
-  put(grid, addButton(kSave, "Сохранить"), 12, 4, 1, 4);
-  put(grid, addButton(kErase, "Стереть"), 12, 8, 1, 3);
-  put(grid, addButton(kFold, "/"), 12, 11);
+  rows->addStretch(1);
+  r = row();
+  r->addWidget(share(addButton(kLoad, "Загрузить")), 1);
+  r->addWidget(share(addButton(kSave, "Сохранить")), 1);
+  r->addWidget(share(addButton(kErase, "Стереть")), 1);
+  r->addWidget(small(kFold, "/"));
 
   // Child controls swallow mouse moves; the dialog watches them to take the focus.
   setMouseTracking(true);
@@ -123,7 +131,7 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
   materialHooks.redrawSwatches = redrawHook;
   ui::registerCommandTarget(ui::WindowId::materials, this);
   refresh();
-  resize(kWidth, kHeight);
+  setUnitSize(kWidth, kHeight);
 }
 
 MaterialsDialog::~MaterialsDialog() {
@@ -137,8 +145,6 @@ MaterialsDialog::~MaterialsDialog() {
   if (ui::commandTarget(ui::WindowId::materials) == this)
     ui::registerCommandTarget(ui::WindowId::materials, nullptr);
 }
-
-QSize MaterialsDialog::sizeHint() const { return {kWidth, kHeight}; }
 
 void MaterialsDialog::command(int id) {
   switch (id) {
@@ -252,7 +258,7 @@ void MaterialsDialog::load() {
   if (!path) return;
   std::string error;
   if (!loadMaterialFile(*path, &error))
-    ui::prompts().message("Не удалось загрузить материал\n" + error, kTitle, ui::MessageButtons::ok,
+    ui::prompts().message(error, kTitle, ui::MessageButtons::ok,
                           ui::MessageIcon::error);
 }
 
@@ -261,7 +267,7 @@ void MaterialsDialog::save() {
   if (!path) return;
   std::string error;
   if (!saveMaterialFile(*path, &error))
-    ui::prompts().message("Не удалось сохранить материал\n" + error, kTitle, ui::MessageButtons::ok,
+    ui::prompts().message(error, kTitle, ui::MessageButtons::ok,
                           ui::MessageIcon::error);
 }
 

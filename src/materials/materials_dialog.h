@@ -38,8 +38,6 @@ class MaterialsDialog : public ui::Dialog {
   // The three swatches from the current material's colours.
   void redrawSwatches();
 
-  QSize sizeHint() const override;
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "materials/materials.h"
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 #include "render/device_setup.h"
 #include "render/render_settings.h"
@@ -9,6 +10,7 @@
 #include "scene/scene_store.h"
 #include "scene/undo.h"
 #include "texgen/dispatcher.h"
+#include "texgen/editor_hooks.h"
 #include "texgen/limits.h"
 #include "texgen/slot_rebuilds.h"
 #include "texgen/texture_log_file.h"
@@ -117,6 +119,52 @@ void rebuildTextures() {
   renderFrame();
 }
 
+// ---- checks ----
+
+constexpr std::string_view kAnyMarker = "section:";
+
+os::TextProblem checkGeometry(std::string_view text, std::size_t from) {
+  const std::size_t next = text.find(kAnyMarker, from);
+  const scene::GeometryCheck check = scene::checkAllScenes(text.substr(from, next == text.npos ? text.npos : next - from));
+  if (check.problem) return os::shifted(check.problem, from);
+  // Cut short while another section follows: the reader would take that
+  // section's numbers for scenes.
+  if (!check.complete && next != std::string_view::npos) return os::problemAt(os::TextFault::cutShort, next);
+  return {};
+}
+
+// The material lines as readMaterials walks them (a material line never reaches
+// past its line feed, so each starts just after the one before).
+os::TextProblem checkMaterials(std::string_view text, std::size_t pos, std::size_t* end) {
+  for (int m = 0; m < kStoredMaterials && pos < text.size(); ++m) {
+    if (os::TextProblem p = materials::checkMaterialLine(text.substr(pos))) return os::shifted(p, pos);
+    const std::size_t lineEnd = text.find('\n', pos);
+    pos = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+  }
+  *end = pos;
+  return {};
+}
+
+// Each slot's text as readTextureData walks it: the count, and the log when the
+// count says there is one.
+os::TextProblem checkTextureData(std::string_view text, std::size_t pos) {
+  for (int slot = kFirstStoredSlot; slot <= kLastStoredSlot && pos < text.size(); ++slot) {
+    const std::size_t end = text.find("end", pos);
+    const std::size_t next = end == std::string_view::npos ? text.size() : std::min(end + 4, text.size());
+    const std::string_view slotText = text.substr(pos, next - pos);
+    const std::size_t comma = slotText.find(',');
+    if (comma == std::string_view::npos || !os::isPlainNumber(slotText, 0, comma))
+      return os::problemAt(os::TextFault::notNumber, pos + slotText.find_first_not_of(" \t\r\n"));
+    const int count = readDecimal(slotText);
+    if (count < 1 || count > texgen::kLogLength)
+      return os::problemAt(os::TextFault::outOfRange, pos, "1.." + std::to_string(texgen::kLogLength));
+    if (count >= 2)
+      if (os::TextProblem p = texgen::checkLog(slotText.substr(comma + 1))) return os::shifted(p, pos + comma + 1);
+    pos = next;
+  }
+  return {};
+}
+
 }  // namespace
 
 void cleanUpCloneSlots() {
@@ -138,15 +186,19 @@ void cleanUpCloneSlots() {
 std::string writePack() {
   std::string out = "section:geometry_\n" + scene::writeAllScenes();
   out += "section:materials_\n";
+  // Written by number: the material the editor shows stays current.
   for (int m = 0; m < kStoredMaterials; ++m) out += materials::writeMaterialLine(static_cast<std::uint8_t>(m));
-  materials::materialStore.currentMaterial = 0;
   out += "section:rendersettings_\n" + render::writeRenderSettings();
   out += "section:texturedata_\n";
-  storeCurrentSlot();
+  // The current slot's count and edge are live in the store, not in its record,
+  // and an entry being changed is not part of its log yet.
+  const texgen::TextureStore& t = texgen::textureStore;
   for (int slot = kFirstStoredSlot; slot <= kLastStoredSlot; ++slot) {
-    const texgen::TextureSlot& record = texgen::textureStore.slots[slot];
-    out += std::to_string(record.entryCount) + ",";
-    out += texgen::writeLog(slot, record.edgeSize, record.entryCount);
+    const texgen::TextureSlot& record = t.slots[slot];
+    const bool current = slot == t.currentSlot;
+    const int count = current ? texgen::committedEntryCount() : record.entryCount;
+    out += std::to_string(count) + ",";
+    out += texgen::writeLog(slot, current ? t.edgeSize : record.edgeSize, count);
   }
   return out;
 }
@@ -169,22 +221,50 @@ void readPack(std::string_view text, TextureRebuild rebuild) {
   if (packHooks.refreshDialogs) packHooks.refreshDialogs();
 }
 
+os::TextProblem checkPack(std::string_view text) {
+  if (os::TextProblem p = os::checkPlainText(text)) return p;
+  if (!os::startsWithLine(text, "section:geometry_"))
+    return os::problemAt(os::TextFault::wrongKind, text.find_first_not_of(" \t\r\n"), "section:geometry_");
+  const std::size_t geometry = payloadStart(text, kGeometryMarker, 0);
+  if (os::TextProblem p = checkGeometry(text, geometry)) return p;
+  std::size_t searchFrom = geometry;
+  const std::size_t materialsAt = payloadStart(text, kMaterialsMarker, searchFrom);
+  if (materialsAt != std::string_view::npos)
+    if (os::TextProblem p = checkMaterials(text, materialsAt, &searchFrom)) return p;
+  const std::size_t settingsAt = payloadStart(text, kRenderSettingsMarker, searchFrom);
+  if (settingsAt != std::string_view::npos) {
+    if (os::TextProblem p = render::checkRenderSettings(text.substr(settingsAt))) return os::shifted(p, settingsAt);
+    searchFrom = settingsAt;
+  }
+  const std::size_t texturesAt = payloadStart(text, kTextureDataMarker, searchFrom);
+  if (texturesAt != std::string_view::npos) return checkTextureData(text, texturesAt);
+  return {};
+}
+
 bool savePack(const std::string& path, std::string* error) {
   cleanUpCloneSlots();
   return os::writeFile(path, writePack(), error);
 }
 
-bool loadPack(const std::string& path, std::string* error, TextureRebuild rebuild) {
-  std::string text;
-  if (!os::readFile(path, kMaxPackBytes, &text, error)) return false;
-  if (text.find(kGeometryMarker) == std::string::npos && text.find(kMaterialsMarker) == std::string::npos &&
-      text.find(kRenderSettingsMarker) == std::string::npos && text.find(kTextureDataMarker) == std::string::npos) {
-    if (error) *error = "'" + path + "': not a complex pack (no section markers)";
+bool readPackFile(const std::string& path, std::string* text, std::string* error) {
+  if (!os::readFile(path, kMaxPackBytes, text, error)) return false;
+  if (const os::TextProblem problem = checkPack(*text)) {
+    if (error) *error = os::refusalMessage(path, *text, problem);
     return false;
   }
+  return true;
+}
+
+void loadPackText(std::string_view text, TextureRebuild rebuild) {
   readPack(text, rebuild);
   scene::undoCounter = 0;
   scene::checkpoint();
+}
+
+bool loadPack(const std::string& path, std::string* error, TextureRebuild rebuild) {
+  std::string text;
+  if (!readPackFile(path, &text, error)) return false;
+  loadPackText(text, rebuild);
   return true;
 }
 

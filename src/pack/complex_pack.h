@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os/text_checks.h"
+
 namespace vandrel::pack {
 
 struct PackHooks {
@@ -32,11 +34,24 @@ enum class TextureRebuild { Rebuild, Skip };
 // filled, as the frames rendered during a load leave them.
 void readPack(std::string_view text, TextureRebuild rebuild = TextureRebuild::Rebuild);
 
+// What a load refuses, checking every section before anything is read: binary
+// bytes, no "section:geometry_" first line, and what the section readers refuse
+// (scenes, materials, render settings, texture logs), including a section cut
+// short before the next one begins. A pack cut short at its end is fine.
+os::TextProblem checkPack(std::string_view text);
+
+// Reads a pack file and checks it; false with a message naming the file when it
+// cannot be read or is refused.
+bool readPackFile(const std::string& path, std::string* text, std::string* error);
+
 // Clean-up, then the pack written to path (replacing it only when complete).
 bool savePack(const std::string& path, std::string* error);
 
+// A checked pack text into the store, made undo snapshot 1.
+void loadPackText(std::string_view text, TextureRebuild rebuild = TextureRebuild::Rebuild);
+
 // Reads at most 1,000,000 bytes of the file, loads it, and makes it undo snapshot 1.
-// Returns false, changing nothing, when the file cannot be read.
+// Returns false, changing nothing, when the file cannot be read or is refused.
 bool loadPack(const std::string& path, std::string* error,
               TextureRebuild rebuild = TextureRebuild::Rebuild);
 

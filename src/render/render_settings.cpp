@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 #include "scene/scene_store.h"
 
@@ -48,21 +49,42 @@ void readFog(std::string_view fogText) {
   }
 }
 
-void readCameras(std::string_view text) {
+// Reads the camera lines after the "camera_" line into a list of cameras (the
+// camera list, or a scratch list for a check), and tells what a load refuses: a
+// value that is not a plain number, or a zoom below the smallest the view allows
+// (a zoom of 0 or less folds every object into a point or turns it inside out).
+os::TextProblem readCameras(std::string_view text, Camera* list) {
   os::NumberReader in(text);
+  os::TextProblem problem;
   in.nextLine();  // the rest of the "camera_" line
   for (int k = 0; k < kStoredCameras; ++k) {
-    if (in.position() >= text.size()) return;
-    Camera& c = renderSettings.cameraList[k];
+    if (in.position() >= text.size()) break;
+    Camera& c = list[k];
     double* fields[8] = {&c.zoom,    &c.eyeX,    &c.eyeY,    &c.eyeZ,
                          &c.targetX, &c.targetY, &c.targetZ, &c.angle};
     bool more = true;
     for (int f = 0; f < 8 && more && in.atNumber(true); ++f) {
+      const std::size_t at = in.position();
       const std::int32_t n = in.read(&more, true);
+      if (f == 0 && n < 1 && !problem) problem = os::problemAt(os::TextFault::outOfRange, at, "от 1");
       *fields[f] = f == 0 ? (static_cast<double>(n) * 4) / 256 : n;
     }
     in.nextLine();
   }
+  if (in.firstMalformed() != std::string_view::npos)
+    return os::problemAt(os::TextFault::notNumber, in.firstMalformed());
+  return problem;
+}
+
+// Every fog value before the camera lines must be a plain number, also those of
+// scenes beyond the ones in use.
+os::TextProblem checkFog(std::string_view fogText) {
+  os::NumberReader in(fogText);
+  bool more = true;
+  while (more && in.atNumber(false)) in.read(&more, false);
+  if (in.firstMalformed() != std::string_view::npos)
+    return os::problemAt(os::TextFault::notNumber, in.firstMalformed());
+  return {};
 }
 
 }  // namespace
@@ -128,7 +150,7 @@ Camera cameraFlyBlend(const Camera& a, const Camera& b, float t) {
   return c;
 }
 
-bool cameraFly(const std::function<void()>& renderFrame) {
+bool cameraFly(const std::function<void()>& renderFrame, const std::function<bool()>& landNow) {
   RenderSettings& r = renderSettings;
   const int p = r.currentCameraNumber;
   if (p < 0 || p >= kLastCamera) return false;
@@ -139,6 +161,7 @@ bool cameraFly(const std::function<void()>& renderFrame) {
   do {
     r.currentCamera = cameraFlyBlend(a, b, t);
     if (renderFrame) renderFrame();
+    if (landNow && landNow()) break;
     t = t + kFlyStep;
   } while (t < 1);
   r.currentCameraNumber = p + 1;
@@ -174,16 +197,33 @@ std::string writeRenderSettings() {
 void readRenderSettings(std::string_view text) {
   const std::size_t marker = text.find(kCameraMarker);
   readFog(text.substr(0, marker));
-  if (marker != std::string_view::npos) readCameras(text.substr(marker));
+  if (marker != std::string_view::npos) readCameras(text.substr(marker), renderSettings.cameraList);
   renderSettings.currentCameraNumber = 0;
   renderSettings.currentCamera = renderSettings.cameraList[0];
   refresh();
   redrawSwatch();
 }
 
+os::TextProblem checkRenderSettings(std::string_view text) {
+  const std::size_t marker = text.find(kCameraMarker);
+  if (os::TextProblem p = checkFog(text.substr(0, marker))) return p;
+  if (marker == std::string_view::npos) return {};
+  static Camera scratch[kStoredCameras];
+  return os::shifted(readCameras(text.substr(marker), scratch), marker);
+}
+
+os::TextProblem checkRenderSettingsText(std::string_view text) {
+  if (os::TextProblem p = os::checkPlainText(text)) return p;
+  return checkRenderSettings(text);
+}
+
 bool loadRenderSettingsFile(const std::string& path, std::string* error) {
   std::string text;
   if (!os::readFile(path, kMaxRenderSettingsFileBytes, &text, error)) return false;
+  if (const os::TextProblem problem = checkRenderSettingsText(text)) {
+    if (error) *error = os::refusalMessage(path, text, problem);
+    return false;
+  }
   readRenderSettings(text);
   return true;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os/text_checks.h"
+
 namespace vandrel::render {
 
 inline constexpr int kCameraCount = 255;    // list entries 0..254
@@ -82,8 +84,10 @@ Camera cameraFlyBlend(const Camera& a, const Camera& b, float t);
 
 // Flies from the current list entry to the next one, calling renderFrame (may be
 // empty) with each blended camera current, then makes the next entry current.
-// From entry 254 there is no next entry: nothing happens and it returns false.
-bool cameraFly(const std::function<void()>& renderFrame);
+// When landNow (may be empty) says so after a frame, the fly ends there, on the
+// next entry all the same. From entry 254 there is no next entry: nothing
+// happens and it returns false.
+bool cameraFly(const std::function<void()>& renderFrame, const std::function<bool()>& landNow = {});
 
 // The ".vrs" text: fog of every scene in use, "camera_", list entries 0..253.
 std::string writeRenderSettings();
@@ -95,7 +99,14 @@ std::string writeRenderSettings();
 // camera 0 becomes current, and the dialog is refreshed and its swatch redrawn.
 void readRenderSettings(std::string_view text);
 
-// A failed load changes nothing; ".vrs" is appended to a save name without it.
+// What a load refuses: a value that is not a plain number, or a camera zoom below
+// 1 (in 64ths). checkRenderSettings looks at the payload only (as a pack holds it),
+// checkRenderSettingsText at a whole ".vrs" file.
+os::TextProblem checkRenderSettings(std::string_view text);
+os::TextProblem checkRenderSettingsText(std::string_view text);
+
+// A failed or refused load changes nothing (error says why, naming the file);
+// ".vrs" is appended to a save name without it.
 bool loadRenderSettingsFile(const std::string& path, std::string* error);
 bool saveRenderSettingsFile(const std::string& path, std::string* error);
 

@@ -1,13 +1,18 @@
 #include "render/render_settings_dialog.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+
+#include <tuple>
+#include <utility>
 
 #include "platform/os/text_numbers.h"
 #include "platform/ui/cursors.h"
@@ -23,10 +28,11 @@ namespace vandrel::render {
 
 namespace {
 
-// 124 x 142 dialog units at 1.5 and 1.625 pixels a unit.
-constexpr int kWidth = 186;
-constexpr int kHeight = 231;
-constexpr int kColumns = 12;
+// In dialog units.
+constexpr int kWidth = 124;
+constexpr int kHeight = 142;
+constexpr int kSwatchWidth = 30;
+constexpr int kSwatchHeight = 9;
 
 const char* const kTitle = "Установки рендерера";
 const ui::FileFilter kSettingsFilter{"Vandrel render settings", "*.vrs"};
@@ -41,23 +47,6 @@ void redrawHook() {
   if (settingsDialog) settingsDialog->redrawSwatch();
 }
 
-// Cells of equal size that share out exactly the space they are given, as a
-// dialog template places its controls, whatever the controls would like to be.
-QGridLayout* evenGrid(QWidget* owner, int rows) {
-  auto* grid = new QGridLayout(owner);
-  grid->setSizeConstraint(QLayout::SetNoConstraint);
-  grid->setContentsMargins(4, 4, 4, 4);
-  grid->setSpacing(2);
-  for (int r = 0; r < rows; ++r) grid->setRowStretch(r, 1);
-  for (int c = 0; c < kColumns; ++c) grid->setColumnStretch(c, 1);
-  return grid;
-}
-
-void put(QGridLayout* grid, QWidget* w, int row, int column, int rowSpan, int columnSpan) {
-  w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-  grid->addWidget(w, row, column, rowSpan, columnSpan);
-}
-
 // The swatch's pixel value, also the chooser's starting colour.
 std::uint32_t fogPixel(const scene::Scene& s) {
   return static_cast<std::uint32_t>(s.fogRed * 65536 + s.fogGreen * 256 + s.fogBlue);
@@ -70,47 +59,114 @@ void renderAndShow() {
   ui::showNowRegistered();
 }
 
+// While a fly draws, what the user does meanwhile is dropped instead of waiting
+// behind it (ten quick clicks on "->" would fly ten times, one after another);
+// Escape alone counts, and lands the fly at once.
+class FlyInput : public QObject {
+ public:
+  FlyInput() { QCoreApplication::instance()->installEventFilter(this); }
+
+  // Takes in what arrived since the last frame; true once Escape was pressed.
+  bool escapePressed() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return escape_;
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (!isInput(event->type())) return false;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+      escape_ = true;
+    return true;
+  }
+
+ private:
+  static bool isInput(QEvent::Type type) {
+    switch (type) {
+      case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove: case QEvent::Wheel: case QEvent::ContextMenu:
+      case QEvent::NonClientAreaMouseButtonPress: case QEvent::NonClientAreaMouseButtonRelease:
+      case QEvent::NonClientAreaMouseButtonDblClick: case QEvent::NonClientAreaMouseMove:
+      case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::ShortcutOverride: case QEvent::Shortcut:
+      case QEvent::TouchBegin: case QEvent::TouchUpdate: case QEvent::TouchEnd: case QEvent::TouchCancel:
+      case QEvent::TabletPress: case QEvent::TabletMove: case QEvent::TabletRelease:
+      case QEvent::Close:  // the window manager's close button, too
+        return true;
+      default: return false;
+    }
+  }
+
+  bool escape_ = false;
+};
+
 }  // namespace
 
 RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QString::fromUtf8(kTitle));
-  QGridLayout* grid = evenGrid(this, 12);
+  // Rows from the top, the fog and the camera in groups; the trackbars take what
+  // their rows leave over.
+  auto* rows = new QVBoxLayout(this);
+  spaceInUnits(rows, ui::kMargin, ui::kGap);
+  auto group = [this, rows](const char* title) {
+    auto* box = new QGroupBox(QString::fromUtf8(title), this);
+    auto* inside = new QVBoxLayout(box);
+    spaceInUnits(inside, ui::kGap, ui::kGap);
+    rows->addWidget(box);
+    return inside;
+  };
+  auto row = [](QVBoxLayout* into) {
+    auto* r = new QHBoxLayout;
+    into->addLayout(r);
+    return r;
+  };
+  // The captions before single trackbars and the list share one width, so those line up.
+  auto caption = [this](const char* text) {
+    return fixed(label(text), 0, 0, {"start", "end", "кач-во", "зум", "RTsize"});
+  };
+  auto small = [this](int id, const char* text) {
+    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
+  };
+  auto share = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight); };
+  auto bar = [this](int id, int minimum = 0) { return stretched(addTrackbar(id, minimum, 255), 0, 0); };
 
-  auto* fog = new QGroupBox(QStringLiteral("Туман"), this);
-  QGridLayout* fogGrid = evenGrid(fog, 4);
-  put(fogGrid, label("цвет (rgb)"), 0, 0, 1, 9);
-  put(fogGrid, addSwatch(kFogSwatch), 0, 9, 2, 3);
-  put(fogGrid, addTrackbar(kFogRed), 1, 0, 1, 3);
-  put(fogGrid, addTrackbar(kFogGreen), 1, 3, 1, 3);
-  put(fogGrid, addTrackbar(kFogBlue), 1, 6, 1, 3);
-  put(fogGrid, label("start"), 2, 0, 1, 3);
-  put(fogGrid, addTrackbar(kFogStart), 2, 3, 1, 9);
-  put(fogGrid, label("end"), 3, 0, 1, 3);
-  put(fogGrid, addTrackbar(kFogEnd), 3, 3, 1, 9);
-  put(grid, fog, 0, 0, 5, kColumns);
+  QVBoxLayout* fog = group("Туман");
+  QHBoxLayout* r = row(fog);
+  r->addWidget(label("цвет (rgb)"));
+  r->addStretch(1);
+  r->addWidget(fixed(addSwatch(kFogSwatch), kSwatchWidth, kSwatchHeight));
+  r = row(fog);
+  for (int id : {kFogRed, kFogGreen, kFogBlue}) r->addWidget(bar(id), 1);
+  for (auto [text, id] : {std::pair{"start", kFogStart}, {"end", kFogEnd}}) {
+    r = row(fog);
+    r->addWidget(caption(text));
+    r->addWidget(bar(id), 1);
+  }
 
-  auto* camera = new QGroupBox(QStringLiteral("Камера"), this);
-  QGridLayout* cameraGrid = evenGrid(camera, 2);
-  put(cameraGrid, label("№"), 0, 0, 1, 2);
-  QLineEdit* number = addEdit(kCameraNumber);
-  put(cameraGrid, number, 0, 2, 1, 4);
-  put(cameraGrid, addButton(kPreviousCamera, "<"), 0, 6, 1, 3);
-  put(cameraGrid, addButton(kNextCamera, ">"), 0, 9, 1, 3);
-  put(cameraGrid, addButton(kTakeCamera, "взять"), 1, 0, 1, 6);
-  put(cameraGrid, addButton(kFly, "->"), 1, 6, 1, 6);
-  put(grid, camera, 5, 0, 3, kColumns);
+  r = row(group("Камера"));
+  r->addWidget(label("№"));
+  QLineEdit* number = fixed(addEdit(kCameraNumber), 0, ui::kLineHeight, {"254"});
+  r->addWidget(number);
+  r->addWidget(small(kPreviousCamera, "<"));
+  r->addWidget(small(kNextCamera, ">"));
+  r->addStretch(1);
+  r->addWidget(fixed(addButton(kTakeCamera, "взять"), 0, ui::kLineHeight));
+  r->addWidget(fixed(addButton(kFly, "->"), ui::kSmallButton, ui::kLineHeight));
   connect(number, &QLineEdit::editingFinished, this, [this] { cameraNumberFinished(); });
 
-  put(grid, label("кач-во"), 8, 0, 1, 4);
-  put(grid, addTrackbar(kQuality), 8, 4, 1, 8);
-  put(grid, label("зум"), 9, 0, 1, 4);
-  put(grid, addTrackbar(kZoom, 1, 255), 9, 4, 1, 8);
-  put(grid, label("RTsize"), 10, 0, 1, 4);
-  put(grid, addCombo(kRenderTargetSize), 10, 4, 1, 8);
+  for (auto [text, id, minimum] : {std::tuple{"кач-во", kQuality, 0}, {"зум", kZoom, 1}}) {
+    r = row(rows);
+    r->addWidget(caption(text));
+    r->addWidget(bar(id, minimum), 1);
+  }
+  r = row(rows);
+  r->addWidget(caption("RTsize"));
+  r->addWidget(share(addCombo(kRenderTargetSize)), 1);
   for (int size : kRenderTargetSizes) addItem(kRenderTargetSize, std::to_string(size));
-  put(grid, addButton(kLoad, "Загрузить"), 11, 0, 1, 5);
-  put(grid, addButton(kSave, "Сохранить"), 11, 5, 1, 5);
-  put(grid, addButton(kFold, "/"), 11, 10, 1, 2);
+  rows->addStretch(1);
+  r = row(rows);
+  r->addWidget(share(addButton(kLoad, "Загрузить")), 1);
+  r->addWidget(share(addButton(kSave, "Сохранить")), 1);
+  r->addWidget(small(kFold, "/"));
 
   // The quality and the size are not part of the refresh: they start from the data.
   setTrackbarPos(kQuality, renderSettings.quality);
@@ -129,7 +185,7 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   renderSettingsHooks.redrawSwatch = redrawHook;
   ui::registerCommandTarget(ui::WindowId::renderSettings, this);
   refresh();
-  resize(kWidth, kHeight);
+  setUnitSize(kWidth, kHeight);
 }
 
 RenderSettingsDialog::~RenderSettingsDialog() {
@@ -143,8 +199,6 @@ RenderSettingsDialog::~RenderSettingsDialog() {
     ui::registerCommandTarget(ui::WindowId::renderSettings, nullptr);
 }
 
-QSize RenderSettingsDialog::sizeHint() const { return {kWidth, kHeight}; }
-
 void RenderSettingsDialog::command(int id) {
   switch (id) {
     case kFogSwatch: chooseFogColour(); break;
@@ -153,7 +207,11 @@ void RenderSettingsDialog::command(int id) {
     case kTakeCamera: takeCamera(); break;
     // Each frame of the fly is shown as it is drawn; at the last entry there is
     // nothing to fly to and nothing happens.
-    case kFly: cameraFly(renderAndShow); break;
+    case kFly: {
+      FlyInput input;
+      cameraFly(renderAndShow, [&input] { return input.escapePressed(); });
+      break;
+    }
     case kLoad: load(); break;
     case kSave: save(); break;
     default: break;
@@ -233,7 +291,7 @@ void RenderSettingsDialog::load() {
   if (!path) return;
   std::string error;
   if (!loadRenderSettingsFile(*path, &error))
-    ui::prompts().message("Не удалось загрузить установки\n" + error, kTitle, ui::MessageButtons::ok,
+    ui::prompts().message(error, kTitle, ui::MessageButtons::ok,
                           ui::MessageIcon::error);
 }
 
@@ -242,7 +300,7 @@ void RenderSettingsDialog::save() {
   if (!path) return;
   std::string error;
   if (!saveRenderSettingsFile(*path, &error))
-    ui::prompts().message("Не удалось сохранить установки\n" + error, kTitle, ui::MessageButtons::ok,
+    ui::prompts().message(error, kTitle, ui::MessageButtons::ok,
                           ui::MessageIcon::error);
 }
 

@@ -35,8 +35,6 @@ class RenderSettingsDialog : public ui::Dialog {
   // The fog colour swatch of the current scene.
   void redrawSwatch();
 
-  QSize sizeHint() const override;
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

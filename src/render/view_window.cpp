@@ -116,9 +116,10 @@ bool ViewWindow::event(QEvent* event) {
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
     // Tab belongs to the view, not to focus navigation; and while the view has the
-    // focus its keys win over menu shortcuts.
+    // focus its keys win over menu shortcuts, except Ctrl+Q, the frame's "Выход".
     if (event->type() == QEvent::ShortcutOverride) {
-      if (viewKeyOf(key->key()) != ViewKey::other) {
+      const bool quit = key->key() == Qt::Key_Q && key->modifiers().testFlag(Qt::ControlModifier);
+      if (viewKeyOf(key->key()) != ViewKey::other && !quit) {
         event->accept();
         return true;
       }

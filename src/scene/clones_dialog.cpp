@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <iterator>
 #include <string>
 
 #include "platform/ui/commands.h"
@@ -17,10 +16,6 @@
 namespace vandrel::scene {
 
 namespace {
-
-// Column widths in shares of the dialog's width: the stepper arrows narrow, the
-// kind list wide enough for its label.
-constexpr int kColumnShares[] = {2, 3, 2, 4, 4, 4, 2, 4, 2, 4, 3};
 
 ClonesDialog* instance = nullptr;
 
@@ -33,41 +28,34 @@ void refreshInstance() {
 ClonesDialog::ClonesDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QStringLiteral("клоны"));
 
-  // As in the scenes dialog, the controls keep their natural size when the
-  // window is made smaller.
-  auto* page = new QWidget(this);
-  page->setFixedSize(kClonesDialogWidth, kClonesDialogHeight);
-  auto* grid = new QGridLayout(page);
-  grid->setContentsMargins(3, 2, 3, 2);
-  grid->setSpacing(2);
-  for (int c = 0; c < static_cast<int>(std::size(kColumnShares)); ++c) grid->setColumnStretch(c, kColumnShares[c]);
-  auto put = [grid](QWidget* w, int row, int column, int span = 1) {
-    w->setMinimumSize(1, 1);
-    grid->addWidget(w, row, column, 1, span);
+  // Each caption stands over its controls; the kind list takes the room left over.
+  auto* grid = new QGridLayout(this);
+  spaceInUnits(grid, ui::kMargin, ui::kGap);
+  auto label = [this, grid](const char* text, int column, int span) {
+    grid->addWidget(new QLabel(QString::fromUtf8(text), this), 0, column, 1, span);
   };
-  auto label = [put, page](const char* text, int column, int span) {
-    put(new QLabel(QString::fromUtf8(text), page), 0, column, span);
-  };
-
+  auto put = [grid](QWidget* w, int column) { grid->addWidget(w, 1, column); };
   label("объект", 0, 3);
-  label("тип  клонирования", 3, 3);
-  label("кол-во клонов", 6, 3);
-  label("смещение", 9, 2);
-  put(addButton(kCloneObjectDown, "<"), 1, 0);
-  put(addEdit(kCloneObjectNumber), 1, 1);
-  put(addButton(kCloneObjectUp, ">"), 1, 2);
-  put(addCombo(kCloneKindList), 1, 3, 3);
-  put(addButton(kCloneCountDown, "<"), 1, 6);
-  put(addEdit(kCloneCountNumber), 1, 7);
-  put(addButton(kCloneCountUp, ">"), 1, 8);
-  put(addEdit(kCloneStepEdit), 1, 9);
-  put(addButton(kApplyCloneStep, "<-ok"), 1, 10);
+  label("тип  клонирования", 3, 1);
+  label("кол-во клонов", 4, 3);
+  label("смещение", 7, 2);
+  put(fixed(addButton(kCloneObjectDown, "<"), ui::kSmallButton, ui::kLineHeight), 0);
+  put(fixed(addEdit(kCloneObjectNumber), 0, ui::kLineHeight, {"254"}), 1);
+  put(fixed(addButton(kCloneObjectUp, ">"), ui::kSmallButton, ui::kLineHeight), 2);
+  put(stretched(addCombo(kCloneKindList), 0, ui::kLineHeight), 3);
+  put(fixed(addButton(kCloneCountDown, "<"), ui::kSmallButton, ui::kLineHeight), 4);
+  put(fixed(addEdit(kCloneCountNumber), 0, ui::kLineHeight, {"254"}), 5);
+  put(fixed(addButton(kCloneCountUp, ">"), ui::kSmallButton, ui::kLineHeight), 6);
+  put(fixed(addEdit(kCloneStepEdit), 0, ui::kLineHeight, {"-19999"}), 7);
+  put(fixed(addButton(kApplyCloneStep, "<-ok"), 0, ui::kLineHeight), 8);
+  grid->setColumnStretch(3, 1);
+  grid->setRowStretch(2, 1);
 
   for (int o = 0; o < kCloneSlots; ++o) cloneRule(sceneStore.currentScene, o) = CloneRule{};
   for (int code = 0; code < kCloneKinds; ++code) addItem(kCloneKindList, cloneKindLabel(code));
   setSelection(kCloneKindList, 0);
 
-  resize(kClonesDialogWidth, kClonesDialogHeight);
+  setUnitSize(kClonesDialogWidth, kClonesDialogHeight);
   instance = this;
   sceneHooks.refreshClonesDialog = &refreshInstance;
   ui::registerCommandTarget(ui::WindowId::clones, this);
@@ -81,8 +69,6 @@ ClonesDialog::~ClonesDialog() {
   }
   if (ui::commandTarget(ui::WindowId::clones) == this) ui::registerCommandTarget(ui::WindowId::clones, nullptr);
 }
-
-QSize ClonesDialog::sizeHint() const { return {kClonesDialogWidth, kClonesDialogHeight}; }
 
 void ClonesDialog::refresh() {
   const CloneRule& rule = cloneRule(sceneStore.currentScene, cloneObjectIndex_);

@@ -24,9 +24,9 @@ inline constexpr int kLastCloneObject = 254;
 inline constexpr int kMaxCloneCount = 254;
 inline constexpr int kMaxCloneStep = 19999;  // and its negative
 
-// 240 x 34 dialog units.
-inline constexpr int kClonesDialogWidth = 360;
-inline constexpr int kClonesDialogHeight = 55;
+// In dialog units.
+inline constexpr int kClonesDialogWidth = 240;
+inline constexpr int kClonesDialogHeight = 34;
 
 class ClonesDialog : public ui::Dialog {
  public:
@@ -41,7 +41,6 @@ class ClonesDialog : public ui::Dialog {
   void refresh() override;
 
   int cloneObjectIndex() const { return cloneObjectIndex_; }
-  QSize sizeHint() const override;
 
  private:
   std::int32_t cloneObjectIndex_ = 0;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <cstdint>
 
+#include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
@@ -122,16 +123,24 @@ void writeCloneLine(Out& out, int scene) {
 // Reads values the way the text was always read: white space, an optional sign
 // and digits, then on to just past the next ",". Once no "," is left the text is
 // used up and every later read fails, so nothing ever looks past its end.
+// Alongside, it notes the first thing a check refuses: a value that is not a
+// plain number, a count outside its range, or a skipped character that is not a
+// line end. Reading itself never depends on that note.
 class Reader {
  public:
   explicit Reader(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
 
   bool usedUp() const { return usedUp_; }
+  bool anyValue() const { return anyValue_; }
+  std::size_t position() const { return pos_; }
+  const os::TextProblem& problem() const { return problem_; }
 
   bool read(std::int32_t* value) {
     if (usedUp_) return false;
     std::size_t p = pos_;
     while (p < text_.size() && isWhiteSpace(text_[p])) ++p;
+    const std::size_t start = p;
+    lastStart_ = start;
     const std::int32_t v = os::parseDecimal(text_, p);
     const std::size_t comma = text_.find(',', p);
     if (comma == std::string_view::npos) {
@@ -139,19 +148,33 @@ class Reader {
       pos_ = text_.size();
       return false;
     }
+    if (!os::isPlainNumber(text_, start, comma)) note(os::TextFault::notNumber, start);
     pos_ = comma + 1;
+    anyValue_ = true;
     *value = v;
     return true;
   }
 
-  void skip(std::size_t n) { pos_ = std::min(pos_ + n, text_.size()); }
+  // A count, noted when it lies outside lo..hi.
+  bool readCount(std::int32_t* value, int lo, int hi) {
+    if (!read(value)) return false;
+    if (*value < lo || *value > hi)
+      note(os::TextFault::outOfRange, lastStart_, std::to_string(lo) + ".." + std::to_string(hi));
+    return true;
+  }
+
+  void skip(std::size_t n) {
+    for (std::size_t p = pos_; p < std::min(pos_ + n, text_.size()); ++p)
+      if (!isWhiteSpace(text_[p])) note(os::TextFault::notNumber, p);
+    pos_ = std::min(pos_ + n, text_.size());
+  }
 
   // Moves 7 characters past the start of the next "clones" (the word and its line end).
   bool findClones() {
     if (usedUp_) return false;
     const std::size_t at = text_.find("clones", pos_);
     if (at == std::string_view::npos) return false;
-    skip(at + 7 - pos_);
+    pos_ = std::min(at + 7, text_.size());
     return true;
   }
 
@@ -160,9 +183,16 @@ class Reader {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
   }
 
+  void note(os::TextFault fault, std::size_t at, std::string expected = {}) {
+    if (!problem_) problem_ = os::problemAt(fault, at, std::move(expected));
+  }
+
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t lastStart_ = 0;  // where the last value read began
   bool usedUp_ = false;
+  bool anyValue_ = false;
+  os::TextProblem problem_;
 };
 
 // Field widths: uint8 keeps the low 8 bits, int16 the low 16 (two's complement).
@@ -175,22 +205,32 @@ std::int16_t positionOf(std::int32_t high, std::int32_t low) {
   return low16((static_cast<std::uint32_t>(high) - 128u) * 256u + static_cast<std::uint32_t>(low));
 }
 
+// The tables a read fills: the store itself, or a scratch store that a check
+// reads into so that the work is not touched.
+SceneObject& objectIn(SceneStore& st, int scene, int object) {
+  return st.objects[scene * kObjectSlots + object];
+}
+ModifierList& listIn(SceneStore& st, int scene, int object) {
+  return st.modifierLists[scene * kObjectSlots + object];
+}
+CloneRule& ruleIn(SceneStore& st, int scene, int object) { return st.cloneRules[scene * kCloneSlots + object]; }
+
 // The object count as a loop bound: 0..255, stored as at least 1.
-bool readObjectCount(Reader& in, int scene, int* loopBound) {
+bool readObjectCount(Reader& in, SceneStore& st, int scene, int* loopBound) {
   std::int32_t v;
-  if (!in.read(&v)) return false;
+  if (!in.readCount(&v, 1, kMaxObjects)) return false;
   *loopBound = low8(v);
-  sceneStore.scenes[scene].objectCount = low8(std::max<int>(*loopBound, 1));
+  st.scenes[scene].objectCount = low8(std::max<int>(*loopBound, 1));
   return true;
 }
 
-bool readObjectRows(Reader& in, int scene, int n) {
+bool readObjectRows(Reader& in, SceneStore& st, int scene, int n) {
   std::int32_t high[kObjectSlots] = {};
   for (int row = 1; row <= kObjectRows; ++row) {
     for (int o = 0; o < n; ++o) {
       std::int32_t v;
       if (!in.read(&v)) return false;
-      SceneObject& ob = objectRecord(scene, o);
+      SceneObject& ob = objectIn(st, scene, o);
       switch (row) {
         case 1: ob.cU = low8(v); break;
         case 2: ob.cV = low8(v); break;
@@ -215,11 +255,11 @@ bool readObjectRows(Reader& in, int scene, int n) {
   return true;
 }
 
-bool readModifierLines(Reader& in, int scene, int n) {
+bool readModifierLines(Reader& in, SceneStore& st, int scene, int n) {
   for (int o = 0; o < n; ++o) {
-    ModifierList& list = modifierList(scene, o);
+    ModifierList& list = listIn(st, scene, o);
     std::int32_t v;
-    if (!in.read(&v)) return false;
+    if (!in.readCount(&v, 0, kMaxModifiers)) return false;
     list.count = low8(v);  // at most 255, inside the 256 slots
     for (int m = 0; m < list.count; ++m) {
       std::int32_t f[6];
@@ -238,11 +278,11 @@ bool readModifierLines(Reader& in, int scene, int n) {
   return true;
 }
 
-bool readCloneLine(Reader& in, int scene, int n) {
+bool readCloneLine(Reader& in, SceneStore& st, int scene, int n) {
   for (int o = 0; o < std::min(n, kCloneSlots); ++o) {
     std::int32_t count, kind, step;
-    if (!in.read(&count) || !in.read(&kind) || !in.read(&step)) return false;
-    CloneRule& rule = cloneRule(scene, o);
+    if (!in.readCount(&count, 0, kMaxObjects) || !in.read(&kind) || !in.read(&step)) return false;
+    CloneRule& rule = ruleIn(st, scene, o);
     rule.cloneCount = low8(count);
     rule.cloneKind = low8(kind);
     rule.cloneStep = low16(step);
@@ -251,40 +291,55 @@ bool readCloneLine(Reader& in, int scene, int n) {
   return true;
 }
 
-bool readScenes(Reader& in) {
+bool readScenes(Reader& in, SceneStore& st) {
   std::int32_t v;
-  if (!in.read(&v)) return false;
+  if (!in.readCount(&v, 1, kMaxScenes)) return false;
   // A count of 0 reads no scene; the store still keeps scene 0 in use.
   const int scenes = std::min<int>(low8(v), kMaxScenes);
-  sceneStore.sceneCount = static_cast<std::uint8_t>(std::max(scenes, 1));
+  st.sceneCount = static_cast<std::uint8_t>(std::max(scenes, 1));
   in.skip(1);
 
   int objects[kMaxScenes] = {};
   for (int s = 0; s < scenes; ++s) {
-    if (!readObjectCount(in, s, &objects[s])) return false;
+    if (!readObjectCount(in, st, s, &objects[s])) return false;
     in.skip(1);
-    if (!readObjectRows(in, s, objects[s])) return false;
+    if (!readObjectRows(in, st, s, objects[s])) return false;
   }
   in.skip(1);
   for (int s = 0; s < scenes; ++s) {
-    if (!readModifierLines(in, s, objects[s])) return false;
+    if (!readModifierLines(in, st, s, objects[s])) return false;
     in.skip(1);
   }
   if (!in.findClones()) return !in.usedUp();  // older texts have no clone part
   for (int s = 0; s < scenes; ++s)
-    if (!readCloneLine(in, s, objects[s])) return false;
+    if (!readCloneLine(in, st, s, objects[s])) return false;
   return true;
 }
 
-bool readScene(Reader& in, int scene) {
+bool readScene(Reader& in, SceneStore& st, int scene) {
   int n = 0;
-  if (!readObjectCount(in, scene, &n)) return false;
+  if (!readObjectCount(in, st, scene, &n)) return false;
   in.skip(1);
-  if (!readObjectRows(in, scene, n)) return false;
-  if (!readModifierLines(in, scene, n)) return false;
+  if (!readObjectRows(in, st, scene, n)) return false;
+  if (!readModifierLines(in, st, scene, n)) return false;
   in.skip(1);
   if (!in.findClones()) return !in.usedUp();
-  return readCloneLine(in, scene, n);
+  return readCloneLine(in, st, scene, n);
+}
+
+// Checks read into this instead of the store. It is as large as the store, but
+// only the pages a check writes are ever touched.
+SceneStore scratchStore;
+
+GeometryCheck checkWith(std::string_view text, bool (*readInto)(Reader&, SceneStore&)) {
+  Reader in(text);
+  GeometryCheck check;
+  check.complete = readInto(in, scratchStore);
+  check.end = in.position();
+  check.problem = in.problem();
+  // A text without a single value is not geometry at all.
+  if (!in.anyValue() && !check.problem) check.problem = os::problemAt(os::TextFault::notNumber, 0);
+  return check;
 }
 
 }  // namespace
@@ -329,9 +384,15 @@ std::string writeCurrentScene() {
   return text;
 }
 
+GeometryCheck checkAllScenes(std::string_view text) { return checkWith(text, readScenes); }
+
+GeometryCheck checkCurrentScene(std::string_view text) {
+  return checkWith(text, [](Reader& in, SceneStore& st) { return readScene(in, st, 0); });
+}
+
 bool readAllScenes(std::string_view text) {
   Reader in(text);
-  const bool complete = readScenes(in);
+  const bool complete = readScenes(in, sceneStore);
   sceneStore.currentScene = 0;
   clampSelection();
   selectLastModifier();
@@ -344,7 +405,7 @@ bool readAllScenes(std::string_view text) {
 
 bool readCurrentScene(std::string_view text) {
   Reader in(text);
-  const bool complete = readScene(in, sceneStore.currentScene);
+  const bool complete = readScene(in, sceneStore, sceneStore.currentScene);
   clampSelection();
   selectLastModifier();
   refreshScenesDialog();

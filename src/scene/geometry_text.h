@@ -2,8 +2,11 @@
 // The scene store as text: all scenes (the pack's geometry payload and every undo
 // snapshot) or the current scene alone (the ".vsl" scene layer file).
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "platform/os/text_checks.h"
 
 namespace vandrel::scene {
 
@@ -21,5 +24,17 @@ std::string writeCurrentScene();
 // selection markers recomputed. Returns false when the text ran out early.
 bool readAllScenes(std::string_view text);     // currentScene becomes 0
 bool readCurrentScene(std::string_view text);  // other scenes are not touched
+
+// The same reads into a scratch store, changing nothing: the first value that is
+// not a plain number, the first count outside its range (scenes 1..127, objects
+// 1..255, modifiers and clones 0..255), whether every value was there, and where
+// the reading ended.
+struct GeometryCheck {
+  os::TextProblem problem;
+  bool complete = false;
+  std::size_t end = 0;
+};
+GeometryCheck checkAllScenes(std::string_view text);
+GeometryCheck checkCurrentScene(std::string_view text);
 
 }  // namespace vandrel::scene

@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ui/commands.h"
 #include "platform/ui/tool_windows.h"
@@ -30,8 +31,6 @@ constexpr int kRadiusLimit = 32766;     // what edit 1008 accepts, either sign
 constexpr int kOffsetLimit = 12699;     // what the offset edits accept, either sign
 constexpr int kStepTop = 32767;         // "+" stops here
 constexpr int kStepBottom = -32766;     // "-" stops below this
-constexpr int kGridColumns = 24;
-constexpr int kGridRows = 10;
 
 ModifiersDialog* shown = nullptr;  // the one the scene hook refreshes
 
@@ -90,58 +89,68 @@ void stepDown(std::int16_t& v) {
 ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QStringLiteral("Модификаторы"));
 
-  // A grid of equal cells over the whole dialog.
-  auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(3, 3, 3, 3);
-  grid->setSpacing(1);
-  grid->setSizeConstraint(QLayout::SetNoConstraint);
-  auto place = [grid](QWidget* w, int row, int column, int columns) {
-    w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    grid->addWidget(w, row, column, 1, columns);
+  // Rows from the top; the edits and trackbars take what their rows leave over.
+  auto* rows = new QVBoxLayout(this);
+  spaceInUnits(rows, ui::kMargin, ui::kGap);
+  auto row = [rows] {
+    auto* r = new QHBoxLayout;
+    rows->addLayout(r);
+    return r;
   };
-  auto plainLabel = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+  auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+  auto small = [this](int id, const char* caption) {
+    return fixed(addButton(id, caption), ui::kSmallButton, ui::kLineHeight);
+  };
+  auto button = [this](int id, const char* caption) { return fixed(addButton(id, caption), 0, ui::kLineHeight); };
+  auto number = [this](int id, const char* widest) { return fixed(addEdit(id), 0, ui::kLineHeight, {widest}); };
+  auto wide = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight, {"-32768"}); };
 
-  place(addButton(kModCreate, "создать"), 0, 0, 10);
-  place(addButton(kModDelete, "удалить"), 0, 10, 10);
-  place(addButton(kModFold, "/"), 0, 20, 4);
+  QHBoxLayout* r = row();
+  r->addWidget(stretched(addButton(kModCreate, "создать"), 0, ui::kLineHeight), 1);
+  r->addWidget(stretched(addButton(kModDelete, "удалить"), 0, ui::kLineHeight), 1);
+  r->addWidget(small(kModFold, "/"));
 
-  place(addButton(kModPrevious, "<"), 1, 0, 4);
-  place(plainLabel("№"), 1, 4, 2);
-  place(addEdit(kModIndex), 1, 6, 4);
-  place(addButton(kModNext, ">"), 1, 10, 4);
-  place(addButton(kModLast, ">|"), 1, 14, 4);
-  place(addEdit(kModCount), 1, 18, 6);
+  r = row();
+  r->addWidget(small(kModPrevious, "<"));
+  r->addWidget(label("№"));
+  r->addWidget(number(kModIndex, "254"));
+  r->addWidget(small(kModNext, ">"));
+  r->addWidget(small(kModLast, ">|"));
+  r->addStretch(1);
+  r->addWidget(number(kModCount, "255"));
   // Both boxes only show the selection.
   static_cast<QLineEdit*>(control(kModIndex))->setReadOnly(true);
   static_cast<QLineEdit*>(control(kModCount))->setReadOnly(true);
 
-  place(plainLabel("тип"), 2, 0, 4);
-  place(addCombo(kModKind), 2, 4, 20);
+  r = row();
+  r->addWidget(label("тип"));
+  r->addWidget(stretched(addCombo(kModKind), 0, ui::kLineHeight), 1);
 
-  place(addLabel(kModStrengthLabel, "сила"), 3, 0, 9);
-  place(addEdit(kModStrengthEdit), 3, 9, 6);
-  place(addButton(kModStrengthMinus, "-"), 3, 15, 2);
-  place(addButton(kModStrengthPlus, "+"), 3, 17, 2);
-  place(addButton(kModStrengthApply, "<-ok"), 3, 19, 5);
-  place(addTrackbar(kModStrengthBar), 4, 0, 24);
+  // Both parameter labels are as wide as the longest either can show, so the boxes line up.
+  std::vector<std::string> labels;
+  for (int kind = 0; kind < kModifierKinds; ++kind) {
+    labels.push_back(modifierStrengthLabel(kind));
+    labels.push_back(modifierRadiusLabel(kind));
+  }
+  auto parameter = [&](int labelId, const char* caption, int edit, int minus, int plus, int apply) {
+    QHBoxLayout* p = row();
+    p->addWidget(fixed(addLabel(labelId, caption), 0, 0, labels));
+    p->addWidget(wide(addEdit(edit)), 1);
+    p->addWidget(small(minus, "-"));
+    p->addWidget(small(plus, "+"));
+    p->addWidget(button(apply, "<-ok"));
+  };
+  parameter(kModStrengthLabel, "сила", kModStrengthEdit, kModStrengthMinus, kModStrengthPlus, kModStrengthApply);
+  rows->addWidget(stretched(addTrackbar(kModStrengthBar, -kBarLimit, kBarLimit), 0, 0));
+  parameter(kModRadiusLabel, "рад.", kModRadiusEdit, kModRadiusMinus, kModRadiusPlus, kModRadiusApply);
+  rows->addWidget(stretched(addTrackbar(kModRadiusCoarse, -kBarLimit, kBarLimit), 0, 0));
+  rows->addWidget(stretched(addTrackbar(kModRadiusFine, -kBarLimit, kBarLimit), 0, 0));
 
-  place(addLabel(kModRadiusLabel, "рад."), 5, 0, 9);
-  place(addEdit(kModRadiusEdit), 5, 9, 6);
-  place(addButton(kModRadiusMinus, "-"), 5, 15, 2);
-  place(addButton(kModRadiusPlus, "+"), 5, 17, 2);
-  place(addButton(kModRadiusApply, "<-ok"), 5, 19, 5);
-  place(addTrackbar(kModRadiusCoarse), 6, 0, 24);
-  place(addTrackbar(kModRadiusFine), 7, 0, 24);
-
-  place(plainLabel("x               y              z"), 8, 0, 24);
-  place(addEdit(kModOffsetX), 9, 0, 6);
-  place(addEdit(kModOffsetY), 9, 6, 6);
-  place(addEdit(kModOffsetZ), 9, 12, 6);
-  place(addButton(kModOffsetsApply, "<-ok"), 9, 18, 6);
-
-  for (int c = 0; c < kGridColumns; ++c) grid->setColumnStretch(c, 1);
-  for (int r = 0; r < kGridRows; ++r) grid->setRowStretch(r, 1);
-  setFixedSize(kModifiersDialogWidth, kModifiersDialogHeight);
+  rows->addWidget(label("x               y              z"));
+  r = row();
+  for (int id : {kModOffsetX, kModOffsetY, kModOffsetZ}) r->addWidget(wide(addEdit(id)), 1);
+  r->addWidget(button(kModOffsetsApply, "<-ok"));
+  rows->addStretch(1);
 
   // Child controls take the mouse moves; the dialog watches them to claim the focus.
   setMouseTracking(true);
@@ -149,9 +158,6 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
     child->setMouseTracking(true);
     child->installEventFilter(this);
   }
-
-  for (int id : {kModStrengthBar, kModRadiusCoarse, kModRadiusFine})
-    setTrackbarRange(id, -kBarLimit, kBarLimit);
 
   // What start-up does: the current object begins without modifiers.
   ModifierList& list = currentModifierList();
@@ -161,6 +167,7 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
 
   for (int kind = 0; kind < kModifierKinds; ++kind) addItem(kModKind, modifierListText(kind));
   setSelection(kModKind, 0);
+  setUnitSize(kModifiersDialogWidth, kModifiersDialogHeight);
 
   shown = this;
   sceneHooks.refreshModifiersDialog = [] {
@@ -178,8 +185,6 @@ ModifiersDialog::~ModifiersDialog() {
   if (ui::commandTarget(ui::WindowId::modifiers) == this)
     ui::registerCommandTarget(ui::WindowId::modifiers, nullptr);
 }
-
-QSize ModifiersDialog::sizeHint() const { return {kModifiersDialogWidth, kModifiersDialogHeight}; }
 
 void ModifiersDialog::command(int id) {
   ModifierList& list = currentModifierList();

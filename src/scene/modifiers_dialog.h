@@ -40,9 +40,9 @@ inline constexpr int kModOffsetY = 1110;
 inline constexpr int kModOffsetZ = 1111;
 inline constexpr int kModOffsetsApply = 1006;
 
-// Dialog size: 122 x 130 dialog units.
-inline constexpr int kModifiersDialogWidth = 183;
-inline constexpr int kModifiersDialogHeight = 211;
+// Dialog size in dialog units.
+inline constexpr int kModifiersDialogWidth = 122;
+inline constexpr int kModifiersDialogHeight = 130;
 
 class ModifiersDialog : public ui::Dialog {
  public:
@@ -56,8 +56,6 @@ class ModifiersDialog : public ui::Dialog {
   void listChanged(int id) override;
   void refresh() override;
   void mouseMoved();
-
-  QSize sizeHint() const override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

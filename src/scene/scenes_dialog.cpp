@@ -2,14 +2,18 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 
+#include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
@@ -25,7 +29,6 @@ namespace vandrel::scene {
 
 namespace {
 
-constexpr int kColumns = 8;
 constexpr int kMaxStepped = 255;  // material and texture numbers
 constexpr int kLastNormalMode = 5;
 const ui::FileFilter kLayerFilter{"Vandrel scene layer", "*.vsl"};
@@ -44,8 +47,9 @@ std::int16_t& scaleField(SceneObject& o, int axis) {
   return axis == kScaleAxisY ? o.scaleY : axis == kScaleAxisZ ? o.scaleZ : o.scaleX;
 }
 
-void tellFileFailure(const std::string& what, const std::string& error) {
-  ui::prompts().message(what + "\n" + error, kTitle, ui::MessageButtons::ok, ui::MessageIcon::error);
+// The error names the file and says what went wrong.
+void tellFileFailure(const std::string& error) {
+  ui::prompts().message(error, kTitle, ui::MessageButtons::ok, ui::MessageIcon::error);
 }
 
 }  // namespace
@@ -53,98 +57,124 @@ void tellFileFailure(const std::string& what, const std::string& error) {
 ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QString::fromUtf8(kTitle));
 
-  // The controls keep the dialog's natural size on a page of their own, so that a
-  // folded window shows the top strip of the dialog instead of squeezing it.
-  auto* page = new QWidget(this);
-  page->setFixedSize(kScenesDialogWidth, kScenesDialogHeight);
-  auto* grid = new QGridLayout(page);
-  grid->setContentsMargins(3, 3, 3, 3);
-  grid->setSpacing(2);
-  for (int c = 0; c < kColumns; ++c) grid->setColumnStretch(c, 1);
-  auto put = [grid](QWidget* w, int row, int column, int span = 1) {
-    w->setMinimumSize(1, 1);  // the grid shares the fixed width, whatever the captions ask
-    grid->addWidget(w, row, column, 1, span);
+  // Rows from the top; boxes that may hold a signed 16-bit number show "-32768"
+  // whole, and the lists, edits and trackbars take what their rows leave over.
+  auto* rows = new QVBoxLayout(this);
+  spaceInUnits(rows, ui::kMargin, ui::kGap);
+  auto row = [rows] {
+    auto* r = new QHBoxLayout;
+    rows->addLayout(r);
+    return r;
   };
-  auto label = [put, page](const char* text, int row, int column, int span = 1) {
-    put(new QLabel(QString::fromUtf8(text), page), row, column, span);
+  auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+  // The captions before the number boxes share one width, so the boxes line up.
+  auto caption = [this](const char* text) {
+    return fixed(new QLabel(QString::fromUtf8(text), this), 0, 0, {"Материал", "Текстура", "Сетка", "альфа"});
   };
+  auto small = [this](int id, const char* text) {
+    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
+  };
+  auto button = [this](int id, const char* text, std::vector<std::string> captions = {}) {
+    return fixed(addButton(id, text), 0, ui::kLineHeight, std::move(captions));
+  };
+  auto share = [this](QWidget* w, std::vector<std::string> texts = {}) {
+    return stretched(w, 0, ui::kLineHeight, std::move(texts));
+  };
+  auto number = [this](int id, const char* widest) { return fixed(addEdit(id), 0, ui::kLineHeight, {widest}); };
 
-  put(addButton(kScenePrevious, "<"), 0, 0);
-  put(addEdit(kSceneNumber), 0, 1, 2);
-  put(addButton(kSceneNext, ">"), 0, 3);
-  put(addButton(kSceneCreate, "crt"), 0, 4, 2);
-  put(addButton(kSceneDelete, "del"), 0, 6);
-  put(addButton(kScenesFoldFlag, "/"), 0, 7);
+  QHBoxLayout* r = row();
+  r->addWidget(small(kScenePrevious, "<"));
+  r->addWidget(number(kSceneNumber, "126"));
+  r->addWidget(small(kSceneNext, ">"));
+  r->addWidget(button(kSceneCreate, "crt"));
+  r->addWidget(button(kSceneDelete, "del"));
+  r->addStretch(1);
+  r->addWidget(small(kScenesFoldFlag, "/"));
 
-  put(addButton(kObjectFirst, "|<"), 1, 0);
-  put(addButton(kObjectPrevious, "<"), 1, 1);
-  put(addEdit(kObjectNumber), 1, 2, 3);
-  put(addButton(kObjectNext, ">"), 1, 5);
-  put(addButton(kObjectLast, ">|"), 1, 6);
+  r = row();
+  r->addWidget(small(kObjectFirst, "|<"));
+  r->addWidget(small(kObjectPrevious, "<"));
+  r->addWidget(number(kObjectNumber, "254"));
+  r->addWidget(small(kObjectNext, ">"));
+  r->addWidget(small(kObjectLast, ">|"));
+  r->addStretch(1);
 
-  label("x", 2, 0);
-  put(addEdit(kPositionX), 2, 1);
-  label("y", 2, 2);
-  put(addEdit(kPositionY), 2, 3);
-  label("z", 2, 4);
-  put(addEdit(kPositionZ), 2, 5);
-  put(addButton(kApplyPosition, "<-ок"), 2, 6, 2);
+  r = row();
+  for (auto [id, axis] : {std::pair{kPositionX, "x"}, {kPositionY, "y"}, {kPositionZ, "z"}}) {
+    r->addWidget(label(axis));
+    r->addWidget(share(addEdit(id), {"-32768"}), 1);
+  }
+  r->addWidget(button(kApplyPosition, "<-ок"));
 
-  put(addButton(kObjectCreate, "Создать"), 3, 0, 3);
-  put(addButton(kObjectClone, "Клонировать"), 3, 3, 3);
-  put(addButton(kObjectDelete, "Удалить"), 3, 6, 2);
+  r = row();
+  r->addWidget(share(addButton(kObjectCreate, "Создать")), 1);
+  r->addWidget(share(addButton(kObjectClone, "Клонировать")), 1);
+  r->addWidget(share(addButton(kObjectDelete, "Удалить")), 1);
 
-  put(addCombo(kPrimitiveList), 4, 0, 5);
-  put(addButton(kNormalMode, normalModeLabel(0)), 4, 5, 3);
+  std::vector<std::string> normalModes;
+  for (int mode = 0; mode < kNormalModes; ++mode) normalModes.push_back(normalModeLabel(mode));
+  rows->addWidget(share(addCombo(kPrimitiveList)));
+  r = row();
+  r->addWidget(button(kNormalMode, normalModeLabel(0), normalModes));
+  r->addStretch(1);
 
-  label("Сетка", 5, 0, 2);
-  put(addEdit(kGridN), 5, 2, 2);
-  label("на", 5, 4);
-  put(addEdit(kGridM), 5, 5);
-  put(addButton(kApplyGrid, "<-ок"), 5, 6, 2);
+  r = row();
+  r->addWidget(caption("Сетка"));
+  r->addWidget(number(kGridN, "255"));
+  r->addWidget(label("на"));
+  r->addWidget(number(kGridM, "255"));
+  r->addStretch(1);
+  r->addWidget(button(kApplyGrid, "<-ок"));
 
-  label("Материал", 6, 0, 3);
-  put(addButton(kMaterialDown, "<"), 6, 3);
-  put(addEdit(kMaterialNumber), 6, 4, 2);
-  put(addButton(kMaterialUp, ">"), 6, 6);
+  for (auto [text, down, shown, up] : {std::tuple{"Материал", kMaterialDown, kMaterialNumber, kMaterialUp},
+                                       {"Текстура", kTextureDown, kTextureNumber, kTextureUp}}) {
+    r = row();
+    r->addWidget(caption(text));
+    r->addWidget(small(down, "<"));
+    r->addWidget(number(shown, "255"));
+    r->addWidget(small(up, ">"));
+    r->addStretch(1);
+  }
 
-  label("Текстура", 7, 0, 3);
-  put(addButton(kTextureDown, "<"), 7, 3);
-  put(addEdit(kTextureNumber), 7, 4, 2);
-  put(addButton(kTextureUp, ">"), 7, 6);
+  r = row();
+  r->addWidget(caption("альфа"));
+  r->addWidget(share(addCombo(kAlphaList)), 1);
 
-  label("альфа", 8, 0, 2);
-  put(addCombo(kAlphaList), 8, 2, 6);
+  r = row();
+  r->addWidget(label("cU"));
+  r->addWidget(number(kRepeatU, "255"));
+  r->addWidget(label("cV"));
+  r->addWidget(number(kRepeatV, "255"));
+  r->addStretch(1);
+  r->addWidget(button(kApplyRepeat, "<-oк"));
 
-  label("cU", 9, 0);
-  put(addEdit(kRepeatU), 9, 1, 2);
-  label("cV", 9, 3);
-  put(addEdit(kRepeatV), 9, 4, 2);
-  put(addButton(kApplyRepeat, "<-oк"), 9, 6, 2);
+  // Each axis button fits its caption in brackets, as it shows when chosen.
+  r = row();
+  for (auto [id, text, chosen] : {std::tuple{kAxisX, "[x]", "[x]"}, {kAxisY, "y", "[y]"}, {kAxisZ, "z", "[z]"},
+                                  {kAxisCommon, "общий", "[общий]"}})
+    r->addWidget(share(addButton(id, text), {chosen}), 1);
 
-  put(addButton(kAxisX, "[x]"), 10, 0, 2);
-  put(addButton(kAxisY, "y"), 10, 2, 2);
-  put(addButton(kAxisZ, "z"), 10, 4, 2);
-  put(addButton(kAxisCommon, "общий"), 10, 6, 2);
+  r = row();
+  r->addWidget(label("Масштаб"));
+  r->addWidget(stretched(addTrackbar(kScaleCoarse, 0, 127), 0, 0), 1);
+  rows->addWidget(stretched(addTrackbar(kScaleFine, 0, 255), 0, 0));
+  r = row();
+  r->addWidget(number(kScaleValue, "-32768"));
+  r->addStretch(1);
 
-  label("Масштаб", 11, 0, 3);
-  put(addTrackbar(kScaleCoarse, 0, 127), 11, 3, 5);
-  put(addTrackbar(kScaleFine, 0, 255), 12, 0, 8);
-  put(addEdit(kScaleValue), 13, 0, 3);
-
-  put(addButton(kLoadLayer, "Загрузить"), 14, 0, 3);
-  put(addButton(kSaveLayer, "Записать"), 14, 3, 3);
-  put(addButton(kClearScene, "Стереть"), 14, 6, 2);
+  rows->addStretch(1);
+  r = row();
+  r->addWidget(share(addButton(kLoadLayer, "Загрузить")), 1);
+  r->addWidget(share(addButton(kSaveLayer, "Записать")), 1);
+  r->addWidget(share(addButton(kClearScene, "Стереть")), 1);
 
   // 1132 is the default button: Enter in any edit presses it.
-  for (QLineEdit* edit : page->findChildren<QLineEdit*>())
+  for (QLineEdit* edit : findChildren<QLineEdit*>())
     connect(edit, &QLineEdit::returnPressed, this, [this] { command(kApplyPosition); });
 
   // Child controls swallow mouse moves; the dialog watches them to take the focus.
   setMouseTracking(true);
-  page->setMouseTracking(true);
-  page->installEventFilter(this);
-  for (QWidget* child : page->findChildren<QWidget*>()) {
+  for (QWidget* child : findChildren<QWidget*>()) {
     child->setMouseTracking(true);
     child->installEventFilter(this);
   }
@@ -156,7 +186,7 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   showScale(currentObjectRecord().scaleX);
   objectRecord(sceneStore.currentScene, 0).normalMode = 0;
 
-  resize(kScenesDialogWidth, kScenesDialogHeight);
+  setUnitSize(kScenesDialogWidth, kScenesDialogHeight);
   instance = this;
   sceneHooks.refreshScenesDialog = &refreshInstance;
   ui::registerCommandTarget(ui::WindowId::scenes, this);
@@ -170,8 +200,6 @@ ScenesDialog::~ScenesDialog() {
   }
   if (ui::commandTarget(ui::WindowId::scenes) == this) ui::registerCommandTarget(ui::WindowId::scenes, nullptr);
 }
-
-QSize ScenesDialog::sizeHint() const { return {kScenesDialogWidth, kScenesDialogHeight}; }
 
 void ScenesDialog::refresh() {
   const SceneObject& o = currentObjectRecord();
@@ -228,15 +256,29 @@ void ScenesDialog::afterObjectMove(bool autoSwitch) {
   if (autoSwitch) render::autoSwitchTextureAndMaterial(ui::shellFlags.autoSwitchTextureMaterial);
 }
 
+namespace {
+
+// A box is taken only when it holds a number the field can store; the boxes then
+// show what is stored, so a refused text gives way to the old value.
+template <typename Field>
+bool takeNumber(const ui::Dialog& d, int id, Field& field) {
+  const std::optional<int> v =
+      d.editNumber(id, std::numeric_limits<Field>::min(), std::numeric_limits<Field>::max());
+  if (!v || *v == field) return false;
+  field = static_cast<Field>(*v);
+  return true;
+}
+
+}  // namespace
+
 void ScenesDialog::applyPosition() {
   SceneObject& o = currentObjectRecord();
-  o.posX = static_cast<std::int16_t>(editInt(kPositionX));
-  o.posY = static_cast<std::int16_t>(editInt(kPositionY));
-  o.posZ = static_cast<std::int16_t>(editInt(kPositionZ));
-  // The boxes show what was stored, also when only the low 16 bits of a number fit.
+  const bool moved = takeNumber(*this, kPositionX, o.posX) | takeNumber(*this, kPositionY, o.posY) |
+                     takeNumber(*this, kPositionZ, o.posZ);
   setText(kPositionX, number(o.posX));
   setText(kPositionY, number(o.posY));
   setText(kPositionZ, number(o.posZ));
+  if (!moved) return;
   const render::Camera& eye = render::renderSettings.currentCamera;
   updateObjectMarker(render::viewState.angle, eye.eyeX, eye.eyeY, eye.eyeZ);
   checkpoint();
@@ -306,20 +348,20 @@ void ScenesDialog::command(int id) {
       checkpoint();
       render::autoSwitchTextureAndMaterial(ui::shellFlags.autoSwitchTextureMaterial);
       break;
-    case kApplyGrid:
-      o.gridN = static_cast<std::uint8_t>(editUnsigned(kGridN));
-      o.gridM = static_cast<std::uint8_t>(editUnsigned(kGridM));
+    case kApplyGrid: {
+      const bool changed = takeNumber(*this, kGridN, o.gridN) | takeNumber(*this, kGridM, o.gridM);
       setText(kGridN, number(o.gridN));
       setText(kGridM, number(o.gridM));
-      checkpoint();
+      if (changed) checkpoint();
       break;
-    case kApplyRepeat:
-      o.cU = static_cast<std::uint8_t>(editUnsigned(kRepeatU));
-      o.cV = static_cast<std::uint8_t>(editUnsigned(kRepeatV));
+    }
+    case kApplyRepeat: {
+      const bool changed = takeNumber(*this, kRepeatU, o.cU) | takeNumber(*this, kRepeatV, o.cV);
       setText(kRepeatU, number(o.cU));
       setText(kRepeatV, number(o.cV));
-      checkpoint();
+      if (changed) checkpoint();
       break;
+    }
     case kMaterialDown:
     case kMaterialUp:
       if (id == kMaterialDown && o.material > 0) --o.material;
@@ -379,7 +421,7 @@ void ScenesDialog::loadLayer() {
   if (path) {
     std::string error;
     if (!loadSceneLayer(*path, &error)) {
-      tellFileFailure("Не удалось загрузить сцену", error);
+      tellFileFailure(error);
       return;
     }
   } else {
@@ -398,7 +440,7 @@ void ScenesDialog::saveLayer() {
   if (!chosen) return;
   const std::string path = withSceneLayerExtension(*chosen);
   std::string error;
-  if (!saveSceneLayer(path, &error)) tellFileFailure("Не удалось записать сцену", error);
+  if (!saveSceneLayer(path, &error)) tellFileFailure(error);
 }
 
 void ScenesDialog::clearScene() {

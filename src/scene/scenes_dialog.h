@@ -62,9 +62,9 @@ inline constexpr int kScaleAxisY = 1;
 inline constexpr int kScaleAxisZ = 2;
 inline constexpr int kScaleAxisCommon = 3;
 
-// 135 x 210 dialog units.
-inline constexpr int kScenesDialogWidth = 203;
-inline constexpr int kScenesDialogHeight = 341;
+// In dialog units.
+inline constexpr int kScenesDialogWidth = 135;
+inline constexpr int kScenesDialogHeight = 210;
 
 class ScenesDialog : public ui::Dialog {
  public:
@@ -80,7 +80,6 @@ class ScenesDialog : public ui::Dialog {
   void refresh() override;
 
   int scaleAxis() const { return scaleAxis_; }
-  QSize sizeHint() const override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

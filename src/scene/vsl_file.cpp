@@ -12,9 +12,18 @@ namespace {
 constexpr std::size_t kMaxLayerBytes = 1000000;
 }
 
+os::TextProblem checkSceneLayer(std::string_view text) {
+  if (os::TextProblem p = os::checkPlainText(text)) return p;
+  return checkCurrentScene(text).problem;
+}
+
 bool loadSceneLayer(const std::string& path, std::string* error) {
   std::string text;
   if (!os::readFile(path, kMaxLayerBytes, &text, error)) return false;
+  if (const os::TextProblem problem = checkSceneLayer(text)) {
+    if (error) *error = os::refusalMessage(path, text, problem);
+    return false;
+  }
   readCurrentScene(text);
   undoCounter = 0;
   checkpoint();

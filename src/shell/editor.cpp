@@ -1,14 +1,23 @@
 #include "shell/editor.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPixmap>
-#include <QMdiSubWindow>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QTranslator>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +25,7 @@
 #include "materials/materials.h"
 #include "pack/complex_pack.h"
 #include "pack/document.h"
+#include "platform/os/parallel.h"
 #include "platform/os/temp_folder.h"
 #include "platform/ui/cursors.h"
 #include "platform/ui/prompts.h"
@@ -27,6 +37,7 @@
 #include "render/view_window.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
+#include "shell/frame_pacing.h"
 #include "shell/frame_window.h"
 #include "shell/help_window.h"
 #include "shell/layouts.h"
@@ -46,10 +57,14 @@ Editor editor;
 
 namespace {
 
-// Dialog units of the help window's resource, in pixels.
-const QRect kHelpGeometry(33, 28, 386, 286);
+// Where the 3D view and the preview start; the default layout moves the view
+// right of the left column.
 const QRect kViewGeometry(265, 0, 640, 480);
 const QRect kPreviewGeometry(0, 0, 265, 302);
+constexpr double kFallbackRefreshRate = 60;  // when the screen does not tell
+// The frame's normal (not maximised) size leaves this much of the screen on each
+// side, so a restored frame keeps its title bar on screen.
+constexpr double kRestoredMargin = 0.05;
 
 void renderAndShowNow() {
   render::renderFrame();
@@ -105,6 +120,24 @@ QIcon programIcon() {
   return QIcon(pixmap);
 }
 
+// One frame per refresh of the screen the frame window is on, never more.
+std::chrono::milliseconds frameInterval() {
+  QScreen* screen = editor.frame ? editor.frame->screen() : QGuiApplication::primaryScreen();
+  const double rate = screen && screen->refreshRate() >= 1 ? screen->refreshRate() : kFallbackRefreshRate;
+  return std::chrono::milliseconds(std::max(1, static_cast<int>(std::ceil(1000 / rate))));
+}
+
+// Maximised, and restored to a rectangle inside the screen's free area.
+void showFrameMaximised() {
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect free = screen->availableGeometry();
+    const int dx = static_cast<int>(free.width() * kRestoredMargin);
+    const int dy = static_cast<int>(free.height() * kRestoredMargin);
+    editor.frame->setGeometry(free.adjusted(dx, dy, -dx, -dy));
+  }
+  editor.frame->showMaximized();
+}
+
 bool displayAvailable() {
   return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -140,9 +173,7 @@ bool startEditor(const EditorOptions& options) {
   previewWindow->setGeometry(kPreviewGeometry);
   ui::registerToolWindow({previewWindow, preview, ui::kFocusPreview, ui::kSlotPreview, false, false});
 
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    editor.frame->setGeometry(screen->availableGeometry());
-  editor.frame->show();
+  showFrameMaximised();
   previewWindow->show();
   view->show();
 
@@ -173,7 +204,8 @@ bool startEditor(const EditorOptions& options) {
   editor.frame->setCursor(ui::cursorFor(ui::CursorKind::arrow));
   editor.help = new HelpWindow;
   editor.helpWindow = editor.frame->addWindow(editor.help, true);
-  editor.helpWindow->setGeometry(kHelpGeometry);
+  editor.helpWindow->adjustSize();  // the dialog's own size inside the window's frame
+  editor.helpWindow->move(editor.help->documentedGeometry().topLeft());
   editor.helpWindow->hide();
 
   placeDefaultLayout();
@@ -195,6 +227,58 @@ bool runOnce() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   if (!editor.frame || editor.frame->quitRequested()) return false;
   idleFrame();
+  return true;
+}
+
+void runMainLoop() {
+  using Clock = std::chrono::steady_clock;
+  QEventLoop loop;
+  QTimer frames;
+  frames.setTimerType(Qt::PreciseTimer);
+  frames.setSingleShot(true);
+  const std::chrono::milliseconds interval = frameInterval();
+  const Clock::time_point origin = Clock::now();
+  // Frames start on the display's refreshes, as a present that waits for the
+  // refresh makes them: one that takes longer than an interval waits for the next
+  // refresh, instead of the next frame starting at once.
+  auto waitForRefresh = [&frames, interval, origin] {
+    const Clock::duration since = Clock::now() - origin;
+    const Clock::duration next = (since / interval + 1) * interval;
+    frames.start(std::chrono::ceil<std::chrono::milliseconds>(next - since));
+  };
+  FramePacing pacing(static_cast<double>(interval.count()), os::threadCount());
+  const int ownLevel = QThread::currentThread()->loopLevel() + 1;
+  QObject::connect(&frames, &QTimer::timeout, &loop, [&loop, &pacing, &waitForRefresh, ownLevel] {
+    if (!editor.frame || editor.frame->quitRequested()) {
+      loop.quit();
+      return;
+    }
+    // A message box or file chooser waits inside the command that asked, and
+    // a command finishes before the next frame.
+    if (QThread::currentThread()->loopLevel() == ownLevel) {
+      const Clock::time_point start = Clock::now();
+      if (pacing.shareNextFrame()) {
+        idleFrame();
+      } else {
+        const os::OneThreadScope oneCore;
+        idleFrame();
+      }
+      pacing.frameTook(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    waitForRefresh();
+  });
+  waitForRefresh();
+  loop.exec();
+}
+
+bool loadQtTranslations() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
   return true;
 }
 
@@ -222,13 +306,12 @@ int runEditor(int argc, char** argv, const EditorOptions& options) {
     return 1;
   }
   QApplication application(argc, argv);
+  loadQtTranslations();  // without them the system dialogs speak English
   QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
   QApplication::setWindowIcon(programIcon());
   QGuiApplication::setDesktopFileName(QStringLiteral("vandrel"));  // the installed desktop entry
   const bool started = startEditor(options);
-  if (started)
-    while (runOnce()) {
-    }
+  if (started) runMainLoop();
   stopEditor();
   return started ? 0 : 1;
 }

@@ -46,7 +46,15 @@ bool startEditor(const EditorOptions& options = {});
 // Renders one frame unless a camera fly runs its own loop.
 void idleFrame();
 // Processes waiting events, then renders a frame; false once quitting was chosen.
+// For callers that drive the frames themselves (tests, benchmarks, tools).
 bool runOnce();
+// The main loop until quitting was chosen: events as they come, and an idle frame
+// whenever the display can show one (a timer at the screen's refresh rate), so an
+// idle editor sleeps between frames instead of drawing flat out.
+void runMainLoop();
+// Qt's own texts (message box buttons, the file and colour dialogs) in Russian,
+// from Qt's translations folder; false when they are not installed there.
+bool loadQtTranslations();
 // Closes every window and releases the device and the undo folder's hooks.
 void stopEditor();
 

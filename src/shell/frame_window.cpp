@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -19,6 +20,8 @@
 namespace vandrel::shell {
 
 namespace {
+
+constexpr int kNoticeMilliseconds = 5000;  // how long a status-bar notice stays
 
 // Tool windows are never closed by the user: closing the 3D view or the preview
 // would end the program and lose the work.
@@ -89,6 +92,9 @@ void FrameWindow::buildMenu() {
   add(file, kSavePackAs, "Сохранить пакет как...");
   add(file, kClearScene, "Стереть сцену");
   add(file, kHelp, "Помощь");
+  file->addSeparator();
+  add(file, kQuit, "Выход");
+  actions_[kQuit]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   QMenu* windows = menuBar()->addMenu(QStringLiteral("Окна"));
   add(windows, kReadLayout, "Считать раскладку");
   add(windows, kWriteLayout, "Записать раскладку");
@@ -112,9 +118,13 @@ void FrameWindow::setChecks() {
   actions_[kAutoSwitch]->setChecked(f.autoSwitchTextureMaterial);
 }
 
+// A layout key without its file would otherwise do nothing visible at all.
 void FrameWindow::readCurrentLayout() {
-  readLayout(ui::shellFlags.layoutIndex);
-  setFocus(Qt::OtherFocusReason);
+  const int index = ui::shellFlags.layoutIndex;
+  if (readLayout(index))
+    statusBar()->clearMessage();
+  else
+    statusBar()->showMessage(QStringLiteral("раскладка %1 не записана").arg(index + 1), kNoticeMilliseconds);
 }
 
 void FrameWindow::command(int id) {
@@ -132,16 +142,20 @@ void FrameWindow::command(int id) {
     case kAutoFocusOff: f.autoFocusOff = true; break;
     case kAutoFocusOn: f.autoFocusOff = false; break;
     case kAutoSwitch: f.autoSwitchTextureMaterial = !f.autoSwitchTextureMaterial; break;
+    case kQuit: close(); break;
     default: return;
   }
   setChecks();
+  ui::focusActiveToolWindow();
+  // Help stays in front of the window that has the keys again.
+  if (id == kHelp && editor.helpWindow) editor.helpWindow->raise();
 }
 
 bool FrameWindow::event(QEvent* event) {
   // TAB cycles the layouts instead of moving the focus between widgets.
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
     ui::shellFlags.layoutIndex = (ui::shellFlags.layoutIndex + 1) % ui::kLayoutCount;
-    readCurrentLayout();
+    command(kReadLayout);
     return true;
   }
   return QMainWindow::event(event);

@@ -29,6 +29,7 @@ inline constexpr int kFoldingWindows = 32782;
 inline constexpr int kAutoFocusOff = 32783;
 inline constexpr int kAutoFocusOn = 32784;
 inline constexpr int kAutoSwitch = 32785;
+inline constexpr int kQuit = 32786;  // "Выход": closing the frame, with its prompt
 
 inline constexpr const char* kTitle = "VandreL v.2.3";
 
@@ -37,6 +38,8 @@ class FrameWindow : public QMainWindow, public ui::CommandTarget {
   FrameWindow();
   ~FrameWindow() override;
 
+  // Every command ends with the keyboard back at the window of the active-tool
+  // code, where it was before a layout read or a menu moved it.
   void command(int id) override;
 
   QMdiArea* area() const { return area_; }

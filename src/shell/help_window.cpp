@@ -59,6 +59,12 @@ HelpWindow::HelpWindow(QWidget* parent) : Dialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(addMultilineEdit(kHelpText, true));
+  setUnitSize(kHelpWidth, kHelpHeight);
+}
+
+QRect HelpWindow::documentedGeometry() const {
+  const ui::DialogUnits u = units();
+  return {QPoint(u.x(kHelpLeft), u.y(kHelpTop)), sizeHint()};
 }
 
 void showHelp() {

@@ -12,9 +12,14 @@ namespace vandrel::shell {
 inline constexpr int kHelpText = 1000;
 inline constexpr std::size_t kMaxHelpBytes = 50'000;
 
+// Its place and size in dialog units.
+inline constexpr int kHelpLeft = 22, kHelpTop = 17, kHelpWidth = 257, kHelpHeight = 176;
+
 class HelpWindow : public ui::Dialog {
  public:
   explicit HelpWindow(QWidget* parent = nullptr);
+  // The documented place and size in pixels of its font.
+  QRect documentedGeometry() const;
 };
 
 // Help text bytes as shown: UTF-8 when they are valid UTF-8 (a sequence cut off at

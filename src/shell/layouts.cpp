@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QStyle>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -77,9 +78,9 @@ std::string layoutBytes(const ui::WindowLayout& layout) {
   return bytes;
 }
 
-void readLayout(int index) {
+bool readLayout(int index) {
   ui::WindowLayout& layout = ui::shellFlags.currentLayout;
-  if (!readLayoutFile(layoutPath(index), &layout)) return;
+  if (!readLayoutFile(layoutPath(index), &layout)) return false;
   for (int slot : kPlacedSlots) {
     ui::ToolWindow* w = ui::toolWindowInSlot(slot);
     if (!w || !w->window) continue;
@@ -91,6 +92,7 @@ void readLayout(int index) {
     w->window->show();
     w->window->raise();
   }
+  return true;
 }
 
 void placeDefaultLayout() {
@@ -102,7 +104,13 @@ void placeDefaultLayout() {
   auto place = [](int slot, int x, int y) {
     if (ui::ToolWindow* w = ui::toolWindowInSlot(slot); w && w->window) w->window->move(x, y);
   };
-  const QRect preview = geometry(ui::kSlotPreview), view = geometry(ui::kSlotView);
+  const QRect preview = geometry(ui::kSlotPreview);
+  // The 3D view stands right of the left column, whose texture dialogs are as wide
+  // as their font makes them.
+  const int leftColumn = std::max({preview.right() + 1, geometry(ui::kSlotTextureEditor).width(),
+                                   geometry(ui::kSlotTextureAnimation).width()});
+  place(ui::kSlotView, leftColumn, geometry(ui::kSlotView).top());
+  const QRect view = geometry(ui::kSlotView);
   place(ui::kSlotTextureEditor, 0, preview.bottom() + 1);
   place(ui::kSlotTextureAnimation, 0, preview.bottom() + 1 + kStrip);
   place(ui::kSlotRenderSettings, view.left(), view.bottom() + 1);

@@ -37,9 +37,9 @@ void placeDefaultLayout();
 // Reads layout index into the in-memory current layout and places the windows:
 // the texture preview and the 3D view moved and resized, the dialogs only moved,
 // each shown and brought to the top in slot order. A missing file changes
-// nothing; a rectangle that would leave a window smaller than its title bar, or
-// wholly outside the frame's area, is not applied to that window.
-void readLayout(int index);
+// nothing and gives false; a rectangle that would leave a window smaller than its
+// title bar, or wholly outside the frame's area, is not applied to that window.
+bool readLayout(int index);
 
 // Stores the windows' rectangles as layout index, the foldable dialogs at their
 // full size, creating the start directory when it is missing. The in-memory

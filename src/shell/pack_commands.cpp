@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "materials/materials.h"
 #include "pack/complex_pack.h"
 #include "platform/os/files.h"
 #include "platform/ui/prompts.h"
@@ -32,18 +31,16 @@ std::string savedPackText() {
 }
 
 // The same text without touching the work: only telling whether it changed must
-// not clean the clone slots or move the current material.
+// not clean the clone slots.
 std::string packTextOfWork() {
   scene::SceneStore& s = scene::sceneStore;
   const int first = s.currentScene * scene::kObjectSlots;
   const std::vector<scene::SceneObject> objects(s.objects + first, s.objects + first + scene::kObjectSlots);
   const std::vector<scene::ModifierList> lists(s.modifierLists + first,
                                                s.modifierLists + first + scene::kObjectSlots);
-  const std::uint8_t material = materials::materialStore.currentMaterial;
   const std::string text = savedPackText();
   std::copy(objects.begin(), objects.end(), s.objects + first);
   std::copy(lists.begin(), lists.end(), s.modifierLists + first);
-  materials::materialStore.currentMaterial = material;
   return text;
 }
 
@@ -55,8 +52,21 @@ void focusFrame() {
   if (editor.frame) editor.frame->setFocus(Qt::OtherFocusReason);
 }
 
-void tellFailure(const std::string& what, const std::string& error) {
-  ui::prompts().message(what + "\n" + error, kTitle, ui::MessageButtons::ok, ui::MessageIcon::error);
+// Errors name their file and say what went wrong.
+void tellFailure(const std::string& error) {
+  ui::prompts().message(error, kTitle, ui::MessageButtons::ok, ui::MessageIcon::error);
+}
+
+// Changed work is saved, kept unsaved or kept open as the user answers; false
+// means the user stayed with it (cancelled, or its save failed).
+bool mayReplaceWork() {
+  if (!documentChanged()) return true;
+  switch (ui::prompts().message("Сохранить изменения в пакете?", kTitle, ui::MessageButtons::yesNoCancel,
+                                ui::MessageIcon::question)) {
+    case ui::Answer::yes: return savePack();
+    case ui::Answer::no: return true;
+    default: return false;
+  }
 }
 
 // While a pack loads, the status bar counts the slots rebuilt so far.
@@ -73,7 +83,7 @@ bool writeTo(const std::string& path) {
   std::string error;
   const std::string text = savedPackText();
   if (!os::writeFile(path, text, &error)) {
-    tellFailure("Не удалось сохранить пакет " + path, error);
+    tellFailure(error);
     focusFrame();
     return false;
   }
@@ -91,17 +101,19 @@ void resetPackState() {
 }
 
 bool loadPackFrom(const std::string& path) {
-  std::string error;
+  // A file that cannot be loaded is told before anything is asked or changed.
+  std::string text, error;
+  if (!pack::readPackFile(path, &text, &error)) {
+    tellFailure(error);
+    return false;
+  }
+  if (!mayReplaceWork()) return false;
   // A change pending in the texture editor belongs to the log the pack replaces.
   if (texgen::textureHooks.beforeSlotChange) texgen::textureHooks.beforeSlotChange();
   pack::packHooks.showSlotNumber = showSlotProgress;
-  const bool loaded = pack::loadPack(path, &error);
+  pack::loadPackText(text);
   pack::packHooks.showSlotNumber = nullptr;
   if (editor.frame) editor.frame->progress()->setVisible(false);
-  if (!loaded) {
-    tellFailure("Не удалось загрузить пакет " + path, error);
-    return false;
-  }
   packState.packPath = path;
   packState.packPathKnown = true;
   packState.savedText = packTextOfWork();
@@ -146,14 +158,6 @@ void clearScene() {
 
 bool documentChanged() { return packTextOfWork() != packState.savedText; }
 
-bool confirmQuit() {
-  if (!documentChanged()) return true;
-  switch (ui::prompts().message("Сохранить изменения в пакете?", kTitle, ui::MessageButtons::yesNoCancel,
-                                ui::MessageIcon::question)) {
-    case ui::Answer::yes: return savePack();
-    case ui::Answer::no: return true;
-    default: return false;
-  }
-}
+bool confirmQuit() { return mayReplaceWork(); }
 
 }  // namespace vandrel::shell

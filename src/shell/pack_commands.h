@@ -18,7 +18,9 @@ extern PackState packState;
 // No path known; the current document counts as saved.
 void resetPackState();
 
-void loadPack();                                   // "Загрузить пакет"
+// "Загрузить пакет": a refused file is told and changes nothing; changed work is
+// offered for saving first, and cancelling keeps it.
+void loadPack();
 bool loadPackFrom(const std::string& path);        // the same without the chooser
 bool savePack();                                   // "Сохранить пакет"
 bool savePackAs();                                 // "Сохранить пакет как..."

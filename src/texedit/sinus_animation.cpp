@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 
 namespace vandrel::texedit {
@@ -55,28 +56,60 @@ std::string writeSinusAnimation(int entryCount) {
   return out;
 }
 
-int readSinusAnimation(std::string_view text) {
+namespace {
+
+struct SinusRead {
+  int count = 0;
+  os::TextProblem problem;  // what a check refuses
+};
+
+// Reads into the given tables: the animation's own, or scratch ones for a check.
+SinusRead readSinusInto(std::string_view text, SinusAnimation& target) {
+  SinusRead result;
   os::NumberReader in(text);
   in.skipWhiteSpace();
-  bool more = false;
-  const int n = in.read(&more);
+  const std::size_t countAt = in.position();
+  std::size_t afterCount = countAt;
+  const int n = os::parseDecimal(text, afterCount);
+  result.count = n;
   const std::size_t semicolon = text.find(';');
-  if (semicolon == std::string_view::npos) return n;
+  const std::size_t lineEnd = text.find('\n', countAt);
+  const bool countLine = semicolon != std::string_view::npos && semicolon < lineEnd &&
+                         os::isPlainNumber(text, countAt, semicolon);
+  if (!countLine) result.problem = os::problemAt(os::TextFault::wrongKind, countAt, "число записей;");
+  if (semicolon == std::string_view::npos) return result;
+  if (!result.problem && (n < 1 || n > kMaxEntryCount))
+    result.problem = os::problemAt(os::TextFault::outOfRange, countAt, "1.." + std::to_string(kMaxEntryCount));
   in.moveTo(semicolon + 1);
   for (int e = 1; e < n; ++e) {
-    for (Table* table :
-         {&sinusAnimation.amplitude, &sinusAnimation.frequency, &sinusAnimation.phase}) {
+    for (Table* table : {&target.amplitude, &target.frequency, &target.phase}) {
       in.skipWhiteSpace();
-      if (in.atEnd()) return n;
+      if (in.atEnd()) break;
       readGroup(in, e < kSinusRows ? (*table)[e] : nullptr);
     }
   }
-  return n;
+  if (!result.problem && in.firstMalformed() != std::string_view::npos)
+    result.problem = os::problemAt(os::TextFault::notNumber, in.firstMalformed());
+  return result;
+}
+
+}  // namespace
+
+int readSinusAnimation(std::string_view text) { return readSinusInto(text, sinusAnimation).count; }
+
+os::TextProblem checkSinusAnimationText(std::string_view text) {
+  if (os::TextProblem p = os::checkPlainText(text)) return p;
+  static SinusAnimation scratch;
+  return readSinusInto(text, scratch).problem;
 }
 
 bool loadSinusAnimationFile(const std::string& path, std::string* error) {
   std::string text;
   if (!os::readFile(path, kMaxSinusFileBytes, &text, error)) return false;
+  if (const os::TextProblem problem = checkSinusAnimationText(text)) {
+    if (error) *error = os::refusalMessage(path, text, problem);
+    return false;
+  }
   readSinusAnimation(text);
   return true;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os/text_checks.h"
+
 namespace vandrel::texedit {
 
 inline constexpr int kSinusRows = 100;  // row r belongs to log entry r; row 0 is unused
@@ -43,7 +45,12 @@ std::string writeSinusAnimation(int entryCount);
 // 0..255, so their users must hold them to range.
 int readSinusAnimation(std::string_view text);
 
-// A failed load changes nothing; ".sna" is appended to a save name without it.
+// What a load refuses: no "count;" first line, a count outside 1..255, or a value
+// that is not a plain number.
+os::TextProblem checkSinusAnimationText(std::string_view text);
+
+// A failed or refused load changes nothing (error says why, naming the file);
+// ".sna" is appended to a save name without it.
 bool loadSinusAnimationFile(const std::string& path, std::string* error);
 bool saveSinusAnimationFile(const std::string& path, int entryCount, std::string* error);
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/ui/commands.h"
 #include "platform/ui/cursors.h"
@@ -27,23 +28,29 @@ namespace vandrel::texedit {
 
 namespace {
 
-// 183 x 194 dialog units at 1.5 x 1.625 pixels per unit.
-constexpr int kWidth = 275;
-constexpr int kHeight = 315;
-constexpr int kRowHeight = 18;
-constexpr int kSmallButton = 16;
-constexpr int kNumberWidth = 26;
-constexpr int kPlayWidth = 44;
-constexpr int kLabelWidth = 56;
+// In dialog units.
+constexpr int kWidth = 183;
+constexpr int kHeight = 194;
+constexpr int kPlayWidth = 25;
 
 const ui::FileFilter kSaveFilter{"Vandrel sinus animation", "*.sna"};
 const ui::FileFilter kOpenFilter{"Vandrel Sinanim", "*.sna"};
 const char* const kTitle = "Анимация текстур";
 
-QLabel* caption(QWidget* parent, const char* text) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setFixedHeight(kRowHeight);
-  return label;
+QLabel* caption(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
+
+// Everything a parameter label or the function name may come to show.
+std::vector<std::string> parameterLabels() {
+  std::vector<std::string> labels;
+  for (const texgen::OperationRecord& r : texgen::catalogue.records)
+    for (int i = 0; i < r.paramCount; ++i) labels.push_back(r.labels[i]);
+  return labels;
+}
+
+std::vector<std::string> operationNames() {
+  std::vector<std::string> names;
+  for (int code = 0; code < texgen::kCatalogueEntries; ++code) names.push_back(texgen::operationName(code));
+  return names;
 }
 
 }  // namespace
@@ -53,7 +60,7 @@ TextureAnimationDialog::TextureAnimationDialog(QWidget* parent) : ui::Dialog(par
   setMouseTracking(true);
   resetTextureAnimation();
   createControls();
-  resize(kWidth, kHeight);
+  setUnitSize(kWidth, kHeight);
   const TextureAnimation& a = textureAnimation;
   showNumber(kMorphStages, a.morphStages);
   showNumber(kSinusStages, a.sinusStages);
@@ -69,25 +76,13 @@ TextureAnimationDialog::~TextureAnimationDialog() {
     ui::registerCommandTarget(ui::WindowId::textureAnimation, nullptr);
 }
 
-QSize TextureAnimationDialog::sizeHint() const { return {kWidth, kHeight}; }
-
 void TextureAnimationDialog::createControls() {
   auto small = [this](int id, const char* text) {
-    QPushButton* b = addButton(id, text);
-    b->setFixedSize(kSmallButton, kRowHeight);
-    return b;
+    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
   };
-  auto button = [this](int id, const char* text, int width = 0) {
-    QPushButton* b = addButton(id, text);
-    b->setFixedHeight(kRowHeight);
-    // Captions fit in less than a push button's usual width.
-    if (width > 0) b->setFixedWidth(width);
-    else b->setMinimumWidth(kPlayWidth);
-    return b;
-  };
-  auto number = [this](int id, bool readOnly) {
-    QLineEdit* e = addEdit(id);
-    e->setFixedSize(kNumberWidth, kRowHeight);
+  auto button = [this](int id, const char* text) { return fixed(addButton(id, text), kPlayWidth, ui::kLineHeight); };
+  auto number = [this](int id, bool readOnly, const char* widest) {
+    QLineEdit* e = fixed(addEdit(id), 0, ui::kLineHeight, {widest});
     // S and c change only through their buttons, which also refresh what hangs on them.
     e->setReadOnly(readOnly);
     return e;
@@ -95,86 +90,74 @@ void TextureAnimationDialog::createControls() {
 
   auto row = [](QBoxLayout* into) {
     auto* r = new QHBoxLayout;
-    r->setSpacing(2);
     into->addLayout(r);
     return r;
   };
 
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(2, 2, 2, 2);
-  outer->setSpacing(2);
+  spaceInUnits(outer, ui::kMargin, ui::kGap);
 
   // Morph.
   QHBoxLayout* r = row(outer);
-  r->addWidget(button(kPlayMorph, "play", kPlayWidth));
-  r->addWidget(button(kPlayMorphAdvance, "play+", kPlayWidth));
+  r->addWidget(button(kPlayMorph, "play"));
+  r->addWidget(button(kPlayMorphAdvance, "play+"));
   r->addStretch(1);
   r->addWidget(caption(this, "стадий:"));
-  r->addWidget(number(kMorphStages, false));
+  r->addWidget(number(kMorphStages, false, "256"));
   r = row(outer);
   r->addWidget(caption(this, "Опорный кадр"));
-  r->addWidget(number(kReferenceSlot, true));
+  r->addWidget(number(kReferenceSlot, true, "255"));
   r->addWidget(small(kPreviousReference, "<"));
   r->addWidget(small(kNextReference, ">"));
   r->addStretch(1);
   r->addWidget(caption(this, "Глубина"));
-  r->addWidget(number(kMorphDepth, false));
+  r->addWidget(number(kMorphDepth, false, "253"));
   r->addWidget(small(kMorphDeeper, "+"));
   r->addWidget(small(kMorphShallower, "-"));
-  QSlider* time = addTrackbar(kTime);
-  time->setFixedHeight(kRowHeight);
-  outer->addWidget(time);
+  outer->addWidget(stretched(addTrackbar(kTime), 0, 0));
 
   // Sinus animation.
   auto* group = new QGroupBox(QStringLiteral("Sin-anim"), this);
   auto* sinus = new QVBoxLayout(group);
-  sinus->setContentsMargins(3, 2, 3, 3);
-  sinus->setSpacing(1);
+  // The frame is margin enough: the trackbar columns need every pixel of the width.
+  spaceInUnits(sinus, 0, ui::kGap);
   r = row(sinus);
-  r->addWidget(button(kPlaySinus, "play", kPlayWidth));
+  r->addWidget(button(kPlaySinus, "play"));
   r->addStretch(1);
   r->addWidget(caption(group, "Номер команды в логе"));
-  r->addWidget(number(kCommandNumber, true));
+  r->addWidget(number(kCommandNumber, true, "253"));
   r->addWidget(small(kNextCommand, "+"));
   r->addWidget(small(kPreviousCommand, "-"));
   r = row(sinus);
   r->addWidget(caption(group, "Глубина"));
-  r->addWidget(number(kSinusDepth, false));
+  r->addWidget(number(kSinusDepth, false, "253"));
   r->addWidget(small(kSinusDeeper, "+"));
   r->addWidget(small(kSinusShallower, "-"));
   r->addStretch(1);
   r->addWidget(caption(group, "стадий:"));
-  r->addWidget(number(kSinusStages, false));
-  QLabel* function = addLabel(kFunction, "Функция");
-  function->setFixedHeight(kRowHeight);
-  sinus->addWidget(function);
+  r->addWidget(number(kSinusStages, false, "256"));
+  sinus->addWidget(stretched(addLabel(kFunction, "Функция"), 0, 0, operationNames()));
 
+  // A label column as wide as the longest parameter label, then the three trackbar columns.
   auto* grid = new QGridLayout;
-  grid->setHorizontalSpacing(3);
-  grid->setVerticalSpacing(0);
+  spaceInUnits(grid, 0, ui::kGap);
   grid->addWidget(caption(group, "Амплитуда"), 0, 1, Qt::AlignHCenter);
   grid->addWidget(caption(group, "Частота"), 0, 2, Qt::AlignHCenter);
   grid->addWidget(caption(group, "Фаза"), 0, 3, Qt::AlignHCenter);
   static const char* const kNames[] = {"p1", "p2", "p3", "p4", "p5", "p6", "p7"};
+  const std::vector<std::string> labels = parameterLabels();
   const int columns[3] = {kFirstAmplitude, kFirstFrequency, kFirstPhase};
   for (int p = 1; p <= kSinusParams; ++p) {
-    QLabel* label = addLabel(paramLabelId(p), kNames[p - 1]);
-    label->setFixedHeight(kRowHeight - 2);
-    // Parameter labels run long ("частота x"); they may not squeeze the columns.
-    label->setMaximumWidth(kLabelWidth);
-    grid->addWidget(label, p, 0);
-    for (int k = 0; k < 3; ++k) {
-      QSlider* s = addTrackbar(columns[k] + p - 1);
-      s->setFixedHeight(kRowHeight - 2);
-      grid->addWidget(s, p, 1 + k);
-    }
+    grid->addWidget(fixed(addLabel(paramLabelId(p), kNames[p - 1]), 0, 0, labels), p, 0);
+    for (int k = 0; k < 3; ++k) grid->addWidget(stretched(addTrackbar(columns[k] + p - 1), 0, 0), p, 1 + k);
   }
   for (int k = 1; k <= 3; ++k) grid->setColumnStretch(k, 1);
-  sinus->addLayout(grid, 1);
+  sinus->addLayout(grid);
+  sinus->addStretch(1);
   r = row(sinus);
-  r->addWidget(button(kLoad, "Загрузить"), 1);
-  r->addWidget(button(kSave, "Сохранить"), 1);
-  r->addWidget(button(kErase, "Стереть"), 1);
+  r->addWidget(stretched(addButton(kLoad, "Загрузить"), 0, ui::kLineHeight), 1);
+  r->addWidget(stretched(addButton(kSave, "Сохранить"), 0, ui::kLineHeight), 1);
+  r->addWidget(stretched(addButton(kErase, "Стереть"), 0, ui::kLineHeight), 1);
   r->addWidget(small(kFold, "/"));
   outer->addWidget(group, 1);
 
@@ -306,7 +289,7 @@ void TextureAnimationDialog::loadSettings() {
   if (const auto path = ui::prompts().openFile(kOpenFilter)) {
     std::string error;
     if (!loadSinusAnimationFile(*path, &error)) {
-      ui::prompts().message("Не удалось загрузить анимацию:\n" + error, kTitle,
+      ui::prompts().message(error, kTitle,
                             ui::MessageButtons::ok, ui::MessageIcon::error);
       return;
     }
@@ -321,7 +304,7 @@ void TextureAnimationDialog::saveSettings() {
   if (!path) return;
   std::string error;
   if (!saveSinusAnimationFile(*path, texgen::textureStore.entryCount, &error))
-    ui::prompts().message("Не удалось сохранить анимацию:\n" + error, kTitle,
+    ui::prompts().message(error, kTitle,
                           ui::MessageButtons::ok, ui::MessageIcon::error);
 }
 

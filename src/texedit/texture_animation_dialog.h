@@ -54,8 +54,6 @@ class TextureAnimationDialog : public ui::Dialog {
   // shows one morph frame.
   void trackbarMoved(int id) override;
 
-  QSize sizeHint() const override;
-
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
 

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,9 +22,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/image_output.h"
 #include "platform/os/files.h"
+#include "platform/os/plural.h"
+#include "platform/os/text_checks.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
@@ -46,9 +48,11 @@ void resetTextureEditorState() { textureEditorState = TextureEditorState{}; }
 
 namespace {
 
-// 192 x 199 dialog units.
-constexpr int kWidth = 288;
-constexpr int kHeight = 323;
+// In dialog units.
+constexpr int kWidth = 192;
+constexpr int kHeight = 199;
+// A parameter row's trackbar, buttons and value, under its label.
+constexpr int kParameterLineHeight = 10;
 constexpr int kTimingRuns = 50;
 constexpr const char* kErrorCaption = "ошибка";
 
@@ -71,9 +75,23 @@ void tell(const std::string& text) {
   ui::prompts().message(text, kErrorCaption, ui::MessageButtons::ok, ui::MessageIcon::error);
 }
 
-QPushButton* narrow(QPushButton* button, int width) {
-  button->setFixedSize(width, 20);
-  return button;
+std::string fullLogText() {
+  return "Лог текстуры заполнен: при размере " + std::to_string(store().edgeSize) + " помещается " +
+         os::operationsCount(texgen::currentCapacity() - 1);
+}
+
+std::vector<std::string> operationNames(const std::string& prefix = {}) {
+  std::vector<std::string> names;
+  for (int code = 0; code < texgen::kCatalogueEntries; ++code) names.push_back(prefix + texgen::operationName(code));
+  return names;
+}
+
+// Every label a parameter row may come to show.
+std::vector<std::string> parameterLabels() {
+  std::vector<std::string> labels{"параметр"};
+  for (const texgen::OperationRecord& r : texgen::catalogue.records)
+    for (int i = 0; i < r.paramCount; ++i) labels.push_back(r.labels[i]);
+  return labels;
 }
 
 }  // namespace
@@ -108,7 +126,7 @@ TextureEditorDialog::TextureEditorDialog(QWidget* parent)
   hideAllRows();
   showControl(kTimingTest, false);
   refresh();
-  resize(kWidth, kHeight);
+  setUnitSize(kWidth, kHeight);
 
   // Any mouse move over the dialog, whichever control is under it, claims the focus.
   setMouseTracking(true);
@@ -129,7 +147,7 @@ TextureEditorDialog::TextureEditorDialog(QWidget* parent)
     if (theDialog) theDialog->insertItem(kHistoryList, 0, label);
   };
   h.selectFunction = [](int code) {
-    if (theDialog) theDialog->setSelection(kFunctionList, code);
+    if (theDialog) theDialog->selectFunction(code);
   };
   h.showRows = [](int code) {
     if (theDialog) theDialog->showRowLabels(code);
@@ -142,6 +160,10 @@ TextureEditorDialog::TextureEditorDialog(QWidget* parent)
   };
   h.showSlotNumber = [](int slot) {
     if (theDialog) theDialog->setText(kSlotNumber, std::to_string(slot));
+  };
+  h.committedEntryCount = [] {
+    const TextureEditorState& st = textureEditorState;
+    return st.changeMode ? st.savedCount : store().entryCount;
   };
 }
 
@@ -160,8 +182,7 @@ TextureEditorDialog::~TextureEditorDialog() {
 
 void TextureEditorDialog::buildControls() {
   auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(3, 2, 3, 3);
-  root->setSpacing(3);
+  spaceInUnits(root, ui::kMargin, ui::kGap);
 
   menuBar_ = new QMenuBar(this);
   QMenu* file = menuBar_->addMenu(QStringLiteral("Файл"));
@@ -176,21 +197,20 @@ void TextureEditorDialog::buildControls() {
   addAction(kExportPng, "Экспорт PNG");
   root->setMenuBar(menuBar_);
 
+  auto small = [this](int id, const char* text, int height = ui::kLineHeight) {
+    return fixed(addButton(id, text), ui::kSmallButton, height);
+  };
   auto* top = new QHBoxLayout;
-  top->setSpacing(3);
   top->addWidget(new QLabel(QStringLiteral("Текстура"), this));
-  QLineEdit* slot = addEdit(kSlotNumber);
+  QLineEdit* slot = fixed(addEdit(kSlotNumber), 0, ui::kLineHeight, {"255"});
   slot->setReadOnly(true);
-  slot->setFixedWidth(34);
   top->addWidget(slot);
-  top->addWidget(narrow(addButton(kPreviousSlot, "<"), 20));
-  top->addWidget(narrow(addButton(kNextSlot, ">"), 20));
+  top->addWidget(small(kPreviousSlot, "<"));
+  top->addWidget(small(kNextSlot, ">"));
   top->addStretch(1);
   top->addWidget(new QLabel(QStringLiteral("Размер:"), this));
-  QComboBox* size = addCombo(kSizeCombo);
-  size->setFixedWidth(54);
-  top->addWidget(size);
-  top->addWidget(narrow(addButton(kRestoreRecord, "res->"), 38));
+  top->addWidget(fixed(addCombo(kSizeCombo), 0, ui::kLineHeight));
+  top->addWidget(fixed(addButton(kRestoreRecord, "res->"), 0, ui::kLineHeight));
   root->addLayout(top);
 
   tabs_ = new QTabBar(this);
@@ -201,66 +221,53 @@ void TextureEditorDialog::buildControls() {
   connect(tabs_, &QTabBar::currentChanged, this, [this] { tabCheck(); });
   root->addWidget(tabs_);
 
+  // The lists on the left, as wide as the longest history label ("253" and a
+  // name); the parameter rows on the right, each label over its trackbar.
   auto* middle = new QHBoxLayout;
-  middle->setSpacing(4);
   auto* lists = new QVBoxLayout;
-  lists->setSpacing(3);
-  QListWidget* functions = addList(kFunctionList);
-  QListWidget* history = addList(kHistoryList);
-  for (QListWidget* list : {functions, history}) {
-    list->setFixedWidth(98);
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  }
+  const std::vector<std::string> historyLabels = operationNames("253");
+  QListWidget* functions = fixed(addList(kFunctionList), 0, 0, historyLabels);
+  QListWidget* history = fixed(addList(kHistoryList), 0, 0, historyLabels);
+  for (QListWidget* list : {functions, history}) list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   lists->addWidget(functions, 3);
   lists->addWidget(history, 2);
   middle->addLayout(lists);
 
-  auto* grid = new QGridLayout;
-  grid->setHorizontalSpacing(2);
-  grid->setVerticalSpacing(2);
-  grid->addWidget(new QLabel(QStringLiteral("Функция:"), this), 0, 0);
-  grid->addWidget(addLabel(kFunctionName, "Функция"), 0, 1, 1, 4);
-  for (int row = 1; row <= texgen::kParamCount; ++row) {
-    const ParameterRowIds& ids = kParameterRows[row - 1];
-    QLabel* label = addLabel(ids.label, "параметр");
-    // Long labels are cut at the column's edge rather than widening the dialog.
-    label->setFixedWidth(52);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    QLineEdit* number = addEdit(ids.edit);
+  auto* parameters = new QVBoxLayout;
+  parameters->setSpacing(0);  // each label parts its row from the one above
+  auto* function = new QHBoxLayout;
+  spaceInUnits(function, 0, ui::kGap);
+  function->addWidget(new QLabel(QStringLiteral("Функция:"), this));
+  function->addWidget(stretched(addLabel(kFunctionName, "Функция"), 0, 0, operationNames()), 1);
+  parameters->addLayout(function);
+  const std::vector<std::string> labels = parameterLabels();
+  for (const ParameterRowIds& ids : kParameterRows) {
+    parameters->addWidget(stretched(addLabel(ids.label, "параметр"), 0, 0, labels));
+    auto* line = new QHBoxLayout;
+    spaceInUnits(line, 0, ui::kGap);
+    line->addWidget(stretched(addTrackbar(ids.trackbar), 0, kParameterLineHeight), 1);
+    line->addWidget(small(ids.plus, "+", kParameterLineHeight));
+    line->addWidget(small(ids.minus, "-", kParameterLineHeight));
+    QLineEdit* number = fixed(addEdit(ids.edit), 0, kParameterLineHeight, {"255"});
     number->setReadOnly(true);
-    number->setFixedWidth(28);
     number->setText(QStringLiteral("0"));
-    grid->addWidget(label, row, 0);
-    grid->addWidget(addTrackbar(ids.trackbar), row, 1);
-    grid->addWidget(narrow(addButton(ids.plus, "+"), 16), row, 2);
-    grid->addWidget(narrow(addButton(ids.minus, "-"), 16), row, 3);
-    grid->addWidget(number, row, 4);
+    line->addWidget(number);
+    parameters->addLayout(line);
   }
-  grid->setColumnStretch(1, 1);
-  grid->setRowStretch(texgen::kParamCount + 1, 1);
-  middle->addLayout(grid, 1);
+  parameters->addStretch(1);
+  middle->addLayout(parameters, 1);
   root->addLayout(middle, 1);
 
   auto* bottom = new QHBoxLayout;
-  bottom->setSpacing(3);
   QPushButton* ok = addButton(kOk, "ОК");
   ok->setDefault(true);
-  // Shares of the row in proportion to the captions.
-  const std::pair<QPushButton*, int> buttons[] = {{ok, 2},
-                                                  {addButton(kChangeEntry, "Изменить"), 4},
-                                                  {addButton(kDeleteEntry, "Удалить"), 4},
-                                                  {addButton(kEraseAll, "Стереть все"), 5}};
-  for (const auto& [button, share] : buttons) {
-    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    button->setFixedHeight(22);
-    bottom->addWidget(button, share);
-  }
-  bottom->addWidget(narrow(addButton(kFold, "/"), 20));
-  bottom->addWidget(narrow(addButton(kTimingTest, "T"), 20));
+  for (QPushButton* button : {ok, addButton(kChangeEntry, "Изменить"), addButton(kDeleteEntry, "Удалить"),
+                              addButton(kEraseAll, "Стереть все")})
+    bottom->addWidget(stretched(button, 0, ui::kLineHeight), 1);
+  bottom->addWidget(small(kFold, "/"));
+  bottom->addWidget(small(kTimingTest, "T"));
   root->addLayout(bottom);
 }
-
-QSize TextureEditorDialog::sizeHint() const { return {kWidth, kHeight}; }
 
 QAction* TextureEditorDialog::menuAction(int id) const {
   const auto it = actions_.find(id);
@@ -337,6 +344,7 @@ void TextureEditorDialog::listChanged(int id) {
     hideAllRows();
     showRowsFromCatalogue(code);
     dispatchSelected();
+    followTab();
   } else if (id == kSizeCombo) {
     sizeChosen();
   }
@@ -365,10 +373,10 @@ void TextureEditorDialog::showRowLabels(int code) {
   if (code <= 0 || !isListedCode(code)) return;
   const texgen::OperationRecord& record = texgen::catalogue.records[code];
   setText(kFunctionName, record.name);
-  for (int i = 1; i <= record.paramCount; ++i) {
-    setText(kParameterRows[i - 1].label, record.labels[i - 1]);
-    showRow(i, true);
-  }
+  for (int i = 1; i <= record.paramCount; ++i) setText(kParameterRows[i - 1].label, record.labels[i - 1]);
+  // Rows of a function shown before with more parameters would stand beside the
+  // name with their old labels.
+  for (int i = 1; i <= texgen::kParamCount; ++i) showRow(i, i <= record.paramCount);
 }
 
 void TextureEditorDialog::showRowsFromCatalogue(int code) {
@@ -410,6 +418,24 @@ void TextureEditorDialog::redrawPreview() {
   if (texgen::textureHooks.redrawPreview) texgen::textureHooks.redrawPreview();
 }
 
+void TextureEditorDialog::selectFunction(int code) {
+  setSelection(kFunctionList, code);
+  followTab();
+}
+
+// The tab shows the group of the selected function, whoever selected it; the
+// stored tab follows, so that the tab check has nothing to redo.
+void TextureEditorDialog::followTab() {
+  const int code = selection(kFunctionList);
+  if (code < 0) return;
+  const int tab = code >= texgen::kHeadingColour   ? kTabColour
+                  : code >= texgen::kHeadingFilters ? kTabFilters
+                                                    : kTabGenerators;
+  const QSignalBlocker quiet(tabs_);
+  tabs_->setCurrentIndex(tab);
+  textureEditorState.selectedTab = tab;
+}
+
 void TextureEditorDialog::tabCheck() {
   TextureEditorState& st = textureEditorState;
   const int tab = tabs_->currentIndex();
@@ -444,12 +470,15 @@ bool TextureEditorDialog::appendSelected() {
   texgen::TextureStore& s = store();
   const int code = selection(kFunctionList);
   if (!texgen::isOperationCode(code)) return false;  // headings append nothing
-  // Changing an entry replaces it; only a real append needs room.
+  // Changing an entry replaces it; only a real append needs room. A full log is
+  // told once, not again on every further click while it stays full.
   if (textureEditorState.changeMode == 0 && s.entryCount >= texgen::currentCapacity()) {
-    tell("Лог текстуры заполнен: при размере " + std::to_string(s.edgeSize) + " помещается " +
-         std::to_string(texgen::currentCapacity() - 1) + " операций");
+    const FullLog full{s.currentSlot, s.edgeSize, s.entryCount};
+    if (full != toldFull_) tell(fullLogText());
+    toldFull_ = full;
     return false;
   }
+  toldFull_ = {};
   texgen::copyLayer(s.entryCount, s.entryCount + 1);
   texgen::TextureOp& entry = texgen::currentEntry();
   entry = texgen::TextureOp{};
@@ -486,7 +515,7 @@ void TextureEditorDialog::settleChangeMode(bool storePending) {
   st.changeMode = 0;
   hideAllRows();
   enableEditButtons(true);
-  setSelection(kFunctionList, texgen::kHeadingGenerators);
+  selectFunction(texgen::kHeadingGenerators);
 }
 
 void TextureEditorDialog::changeEntry() {
@@ -503,7 +532,7 @@ void TextureEditorDialog::changeEntry() {
   s.entryCount = m;
   texgen::copyLayer(m, m + 1);
   const int code = texgen::currentEntry().code();
-  setSelection(kFunctionList, code);
+  selectFunction(code);
   hideAllRows();
   showRowsFromLogEntry(code);
   texgen::runOperation(code);
@@ -517,7 +546,7 @@ void TextureEditorDialog::deleteEntry() {
   if (itemCount(kHistoryList) == 0) return;
   texgen::deleteEntry(store().entryCount - selection(kHistoryList) - 1);
   redrawPreview();
-  setSelection(kFunctionList, texgen::kHeadingGenerators);
+  selectFunction(texgen::kHeadingGenerators);
 }
 
 void TextureEditorDialog::eraseAll() {
@@ -527,7 +556,7 @@ void TextureEditorDialog::eraseAll() {
   texgen::clearLayer(0);
   clearItems(kHistoryList);
   redrawPreview();
-  setSelection(kFunctionList, texgen::kHeadingGenerators);
+  selectFunction(texgen::kHeadingGenerators);
 }
 
 void TextureEditorDialog::editorRebuild() { texgen::replayCurrentSlot(); }
@@ -552,7 +581,7 @@ void TextureEditorDialog::sizeChosen() {
     if (!texgen::changeEdgeSize(edge)) {
       setSelection(kSizeCombo, texgen::edgeSizeIndex(store().edgeSize));
       tell("Лог текстуры не помещается в размер " + std::to_string(edge) + ": там помещается " +
-           std::to_string(texgen::maxEntryCount(edge) - 1) + " операций");
+           os::operationsCount(texgen::maxEntryCount(edge) - 1));
     }
   }
   const int code = selection(kFunctionList);
@@ -585,24 +614,32 @@ void TextureEditorDialog::timingTest() {
 void TextureEditorDialog::loadLog() {
   const std::optional<std::string> path = ui::prompts().openFile({"Vandrel Texture", "*.vtx"});
   if (!path) return;
+  // Read and checked before anything changes: a refused file leaves the log as it was.
   std::string text, error;
   if (!os::readFile(*path, texgen::kMaxLogFileBytes, &text, &error)) {
-    tell("Не удалось открыть файл\n" + error);
+    tell(error);
     return;
   }
-  if (text.find("tsize=") == std::string::npos) {
-    tell("Файл " + *path + " не является логом текстуры");
+  if (const os::TextProblem problem = texgen::checkLogText(text)) {
+    tell(os::refusalMessage(*path, text, problem));
     return;
   }
   leaveChangeMode();
   clearItems(kHistoryList);
   store().entryCount = 1;
   const texgen::LogReadResult read = texgen::readLog(text);
-  for (std::size_t i = 0; i < read.unknownLines.size(); ++i) tell("неизвестная команда");
-  if (read.stoppedAtCapacity)
-    tell("Лог текстуры заполнен: при размере " + std::to_string(store().edgeSize) +
-         " помещается " + std::to_string(texgen::currentCapacity() - 1) + " операций; остальное пропущено");
   editorRebuild();
+  // What was skipped is told once, after the log shows what was read.
+  std::string skipped;
+  if (!read.unknownLines.empty()) {
+    skipped = "неизвестная команда в строке " + std::to_string(read.unknownLines.front());
+    if (read.unknownLines.size() > 1)
+      skipped += " и ещё в " + os::counted(static_cast<int>(read.unknownLines.size()) - 1, "строке", "строках", "строках");
+    skipped += "; такие строки пропущены";
+  }
+  if (read.stoppedAtCapacity)
+    skipped += std::string(skipped.empty() ? "" : "\n") + fullLogText() + "; остальное пропущено";
+  if (!skipped.empty()) tell("Файл «" + *path + "»: " + skipped);
 }
 
 void TextureEditorDialog::saveLog() {
@@ -612,20 +649,22 @@ void TextureEditorDialog::saveLog() {
   if (path.find(".vtx") == std::string::npos) path += ".vtx";
   const texgen::TextureStore& s = store();
   // During a change the committed log is what is saved, not the part before it.
-  const int count = textureEditorState.changeMode ? textureEditorState.savedCount : s.entryCount;
   std::string error;
-  if (!os::writeFile(path, texgen::writeLog(s.currentSlot, s.edgeSize, count), &error))
-    tell("Не удалось сохранить файл\n" + error);
+  if (!os::writeFile(path, texgen::writeLog(s.currentSlot, s.edgeSize, texgen::committedEntryCount()), &error))
+    tell(error);
 }
 
 void TextureEditorDialog::exportPng() {
-  const std::optional<std::string> chosen = ui::prompts().saveFile({"PNG", "*.png"});
+  // Colours only unless asked: the preview shows no alpha, and most textures leave it at 0.
+  const std::optional<ui::SaveChoice> chosen =
+      ui::prompts().saveFileWithCheckBox({"PNG", "*.png"}, "С альфа-каналом");
   if (!chosen) return;
-  std::string path = *chosen;
+  std::string path = chosen->path;
   if (!endsWith(path, ".png")) path += ".png";
   const texgen::TextureStore& s = store();
+  const app::PngChannels channels = chosen->checked ? app::PngChannels::rgba : app::PngChannels::rgb;
   std::string error;
-  if (!app::writeImage(path, texgen::layer(s.entryCount), s.edgeSize, s.edgeSize, &error))
+  if (!app::writeImage(path, texgen::layer(s.entryCount), s.edgeSize, s.edgeSize, &error, channels))
     tell("Не удалось сохранить файл\n" + error);
 }
 

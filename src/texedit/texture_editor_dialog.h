@@ -87,6 +87,8 @@ class TextureEditorDialog : public ui::Dialog {
   void showRowsFromCatalogue(int code);
   void showRowsFromLogEntry(int code);
   void hideAllRows();
+  // Selects a function in the list (silently, as code does) with its group's tab.
+  void selectFunction(int code);
   // Ends change mode as "ОК" would without storing the pending entry: the slot
   // keeps its committed log. Nothing happens outside change mode.
   void leaveChangeMode();
@@ -94,7 +96,6 @@ class TextureEditorDialog : public ui::Dialog {
   QTabBar* tabBar() const { return tabs_; }
   QMenuBar* menuBar() const { return menuBar_; }
   QAction* menuAction(int id) const;
-  QSize sizeHint() const override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,6 +109,7 @@ class TextureEditorDialog : public ui::Dialog {
   void dispatchSelected();
   void redrawPreview();
   void tabCheck();
+  void followTab();
   void stepRow(int row, int delta);
   bool appendSelected();
   void ok();
@@ -123,6 +125,13 @@ class TextureEditorDialog : public ui::Dialog {
   void exportPng();
   void settleChangeMode(bool storePending);
   void enableEditButtons(bool on);
+
+  // The full log last told of, so that clicking "ОК" on it again stays quiet.
+  struct FullLog {
+    int slot = 0, edge = 0, count = 0;
+    bool operator==(const FullLog&) const = default;
+  };
+  FullLog toldFull_;
 
   QTabBar* tabs_ = nullptr;
   QMenuBar* menuBar_ = nullptr;

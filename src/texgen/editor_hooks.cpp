@@ -1,6 +1,7 @@
 #include "texgen/editor_hooks.h"
 
 #include "texgen/parameter_rows.h"
+#include "texgen/texture_store.h"
 
 namespace vandrel::texgen {
 
@@ -17,6 +18,10 @@ void resetTextureHooks() {
   headlessRows = PlainParameterRows();
   textureHooks = TextureHooks();
   textureHooks.rows = &headlessRows;
+}
+
+int committedEntryCount() {
+  return textureHooks.committedEntryCount ? textureHooks.committedEntryCount() : textureStore.entryCount;
 }
 
 }  // namespace vandrel::texgen

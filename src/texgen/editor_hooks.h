@@ -21,6 +21,9 @@ struct TextureHooks {
   void (*beforeSlotChange)() = nullptr;
   // Editor: show the number of the slot just selected (control 1000).
   void (*showSlotNumber)(int slot) = nullptr;
+  // Editor: the current slot's entry count as last committed, while an entry is
+  // being changed and the live count stands at that entry.
+  int (*committedEntryCount)() = nullptr;
   // Preview window: redraw the current layer.
   void (*redrawPreview)() = nullptr;
   // Device: release the slot's texture and create it again at this edge.
@@ -31,5 +34,9 @@ extern TextureHooks textureHooks;
 
 // Hooks back to headless defaults (plain rows, nothing else).
 void resetTextureHooks();
+
+// The current slot's log as a writer must store it: a change in progress is not
+// part of it yet.
+int committedEntryCount();
 
 }  // namespace vandrel::texgen

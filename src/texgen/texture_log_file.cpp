@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "platform/os/files.h"
+#include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
@@ -61,8 +62,12 @@ class Scanner {
     return os::parseDecimal(text_, p);
   }
 
-  int lineNumber() const {
-    return 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + pos_, '\n'));
+  // Counted on from the last call (the position only moves forward), so a text of
+  // many unknown lines is still read in one pass.
+  int lineNumber() {
+    for (; countedTo_ < pos_; ++countedTo_)
+      if (text_[countedTo_] == '\n') ++line_;
+    return line_;
   }
 
  private:
@@ -70,7 +75,12 @@ class Scanner {
 
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t countedTo_ = 0;
+  int line_ = 1;
 };
+
+constexpr std::string_view kFirstLine = "texture generation log";
+constexpr std::string_view kSizeKey = "tsize=";
 
 void applyEdgeSize(int edge) {
   TextureStore& s = textureStore;
@@ -121,7 +131,7 @@ std::string writeLog(int slotNumber, int edge, int entryCount) {
 LogReadResult readLog(std::string_view text) {
   LogReadResult result;
   TextureStore& s = textureStore;
-  const std::size_t sizeAt = text.find("tsize=");
+  const std::size_t sizeAt = text.find(kSizeKey);
   if (sizeAt == std::string_view::npos) return result;
 
   Scanner in(text);
@@ -163,9 +173,32 @@ LogReadResult readLog(std::string_view text) {
   return result;
 }
 
+os::TextProblem checkLog(std::string_view text) {
+  if (!os::startsWithLine(text, kFirstLine))
+    return os::problemAt(os::TextFault::wrongKind, std::min(text.find_first_not_of(" \t\r\n"), text.size()),
+                         std::string(kFirstLine));
+  const std::size_t sizeAt = text.find(kSizeKey);
+  if (sizeAt == std::string_view::npos)
+    return os::problemAt(os::TextFault::wrongKind, std::min(text.find('\n') + 1, text.size()), "tsize=N;");
+  std::size_t p = sizeAt + kSizeKey.size();
+  while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
+  if (edgeSizeIndex(os::parseDecimal(text, p)) < 0)
+    return os::problemAt(os::TextFault::outOfRange, sizeAt, "32, 64, 128, 256 или 512");
+  return {};
+}
+
+os::TextProblem checkLogText(std::string_view text) {
+  if (os::TextProblem p = os::checkPlainText(text)) return p;
+  return checkLog(text);
+}
+
 bool loadLogFile(const std::string& path, LogReadResult* result, std::string* error) {
   std::string text;
   if (!os::readFile(path, kMaxLogFileBytes, &text, error)) return false;
+  if (const os::TextProblem problem = checkLogText(text)) {
+    if (error) *error = os::refusalMessage(path, text, problem);
+    return false;
+  }
   textureStore.entryCount = 1;
   if (textureHooks.clearHistory) textureHooks.clearHistory();
   *result = readLog(text);

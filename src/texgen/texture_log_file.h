@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/os/text_checks.h"
+
 namespace vandrel::texgen {
 
 struct LogReadResult {
@@ -26,8 +28,17 @@ std::string writeLog(int slot, int edge, int entryCount);
 // Never reads outside `text`; stops when the log or the layer block is full.
 LogReadResult readLog(std::string_view text);
 
+// What a load refuses in a log text: no "texture generation log" first line, no
+// "tsize=", or a size that is not one of the five. Unknown operation lines and
+// parameters that are not numbers are read as always (skipped, read as 0).
+// checkLog looks at the log alone (as a pack holds it), checkLogText at a whole
+// ".vtx" file, which must also be plain text.
+os::TextProblem checkLog(std::string_view text);
+os::TextProblem checkLogText(std::string_view text);
+
 // Loads a log file into the current slot (at most 1,000,000 bytes of it) and
-// replays it. Returns false, changing nothing, when the file cannot be read.
+// replays it. Returns false, changing nothing, when the file cannot be read or is
+// refused (error then names the file and says why).
 bool loadLogFile(const std::string& path, LogReadResult* result, std::string* error);
 
 // Writes the current slot's log; an existing file is replaced only once the new

@@ -98,12 +98,55 @@ TEST_F(FileCommands, ErrorsAreOneLineAndWriteNothing) {
   std::ostringstream out, err;
   EXPECT_EQ(runInfoCommand(path("none.vsc"), out, err), 1);
   EXPECT_EQ(runInfoCommand(file("x.txt", "hello"), out, err), 1);
-  EXPECT_EQ(runResaveCommand(file("bad.vtx", "tsize=7;\nend\n"), path("o.vtx"), err), 1);
-  EXPECT_EQ(runResaveCommand(file("ok.vtx", "tsize=32;\nend\n"), path("o.vsl"), err), 1);
+  EXPECT_EQ(runResaveCommand(file("bad.vtx", "texture generation log\ntsize=7;\nend\n"), path("o.vtx"), err), 1);
+  EXPECT_EQ(runResaveCommand(file("ok.vtx", "texture generation log\ntsize=32;\nend\n"), path("o.vsl"), err), 1);
   EXPECT_FALSE(exists("o.vtx"));
   EXPECT_FALSE(exists("o.vsl"));
   const std::string messages = err.str();
   EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
+}
+
+// What the editor refuses is refused here too, with the file and its first bad
+// line, and nothing is written; a short file of the right kind is fine.
+TEST_F(FileCommands, EveryKindRefusesWhatIsNotOfItsKind) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* expected;
+  };
+  const Case refused[] = {
+      {"random.vsl", std::string("1,\n\0\x7f\x03", 6), "строка 2: двоичные"},
+      {"letters.vsl", "1,\n1,\nabc,\n", "строка 3: ожидалось число: «abc,»"},
+      {"count.vsl", "300,\n", "строка 1: значение вне допустимых пределов (1..255)"},
+      {"negative.vmt", "4096,-99999999999,4096,\n", "(от 0)"},
+      {"garbage.vmt", "\n\nhello world\n", "строка 3: ожидалось число"},
+      {"text.vrs", "255,255,255,240,255,\ncamera_\n64,0,0,0,0,0,100,0,\nzoom,0,\n", "строка 4: ожидалось число"},
+      {"zoom.vrs", "camera_\n0,0,0,0,0,0,100,0,\n", "строка 2: значение вне допустимых пределов (от 1)"},
+      {"nocount.sna", "5,0,0,\n", "строка 1: ожидалась строка «число записей;»"},
+      {"count.sna", "300;\n", "(1..255)"},
+      {"nofirst.vtx", "tsize=64;\nInvert();\nend\n", "строка 1: ожидалась строка «texture generation log»"},
+      {"size.vtx", "texture generation log\ntsize=100;\nend\n", "строка 2: значение вне"},
+      {"empty.vmt", " \n\n", "файл пуст"},
+  };
+  for (const Case& c : refused) {
+    std::ostringstream out, err;
+    const std::string in = file(c.name, c.text);
+    EXPECT_EQ(runInfoCommand(in, out, err), 1) << c.name;
+    EXPECT_NE(err.str().find(in + ": "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(c.expected), std::string::npos) << err.str();
+    EXPECT_EQ(runResaveCommand(in, path(std::string("copy-") + c.name), err), 1) << c.name;
+    EXPECT_FALSE(exists(std::string("copy-") + c.name));
+  }
+  const Case accepted[] = {
+      {"short.vsl", "1,\n1,\n1,\n", ""},
+      {"short.vmt", "32,32,", ""},
+      {"fewer.vrs", "255,255,", ""},
+      {"crlf.vtx", "texture generation log\r\ntsize=32;\r\nfoo();\r\nInvert();\r\n", ""},
+  };
+  for (const Case& c : accepted) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runInfoCommand(file(c.name, c.text), out, err), 0) << c.name << err.str();
+  }
 }
 
 }  // namespace

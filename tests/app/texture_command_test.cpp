@@ -1,6 +1,7 @@
 #include "app/texture_command.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include "scratch_folder.h"
 
@@ -17,16 +18,49 @@ namespace fs = std::filesystem;
 
 class TextureCommand : public test::ScratchFolderTest {
  protected:
-  int run(const std::string& input, const std::string& output, int size = 0) {
+  int run(const std::string& input, const std::string& output, int size = 0, bool alpha = false) {
     err_.str("");
-    return runTextureCommand({input, output, size}, err_);
+    return runTextureCommand({input, output, size, alpha}, err_);
   }
-
 
   std::ostringstream err_;
 };
 
 const char kLog[] = "texture generation log\ntsize=64;\nChessfield(127,127);\nclear_alfa();\nend\n";
+
+// A texture begun the usual way: nothing in it writes alpha, which stays 0.
+const char kUsualLog[] =
+    "texture generation log\ntsize=64;\nPlasm(255,0,255,0);\ntwirl(128,128,128,192,64);\n"
+    "blur(2);\nScaleColor(128,100,200);\nend\n";
+
+// A PNG file as a viewer reads it: its pixels as RGBA, top row first (alpha
+// 255 when the file has none).
+struct Png {
+  int width = 0;
+  bool hasAlpha = false;
+  std::string rgba;
+};
+
+Png readPng(const std::string& bytes) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  Png png;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return png;
+  png.hasAlpha = image.format & PNG_FORMAT_FLAG_ALPHA;
+  image.format = PNG_FORMAT_RGBA;
+  png.rgba.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr)) return {};
+  png.width = image.width;
+  return png;
+}
+
+// The `.raw` bytes (blue, green, red, alpha) as RGBA, alpha forced to 255 unless kept.
+std::string rawAsRgba(const std::string& raw, bool keepAlpha) {
+  std::string rgba;
+  for (std::size_t i = 0; i + 3 < raw.size(); i += 4)
+    rgba += {raw[i + 2], raw[i + 1], raw[i], keepAlpha ? raw[i + 3] : '\xFF'};
+  return rgba;
+}
 
 TEST_F(TextureCommand, RawHoldsTheFinalLayerInMemoryOrder) {
   ASSERT_EQ(run(file("a.vtx", kLog), path("a.raw")), 0) << err_.str();
@@ -46,14 +80,29 @@ TEST_F(TextureCommand, SizeOverridesTheFile) {
   EXPECT_FALSE(fs::exists(path("b.raw")));
 }
 
-TEST_F(TextureCommand, PngIsWrittenWithItsSignature) {
-  ASSERT_EQ(run(file("a.vtx", kLog), path("a.png")), 0) << err_.str();
-  EXPECT_EQ(slurp(path("a.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+TEST_F(TextureCommand, PngShowsTheColoursTopRowFirstAndAlphaOnlyWhenAsked) {
+  const std::string log = file("u.vtx", kUsualLog);
+  ASSERT_EQ(run(log, path("u.raw")), 0) << err_.str();
+  ASSERT_EQ(run(log, path("u.png")), 0) << err_.str();
+  ASSERT_EQ(run(log, path("alpha.png"), 0, true), 0) << err_.str();
+  const std::string raw = slurp(path("u.raw"));
+  ASSERT_EQ(raw.size(), 64u * 64 * 4);
+  EXPECT_EQ(raw[3], '\0');
+  // Rows read upside down would show: the first and last rows differ.
+  ASSERT_NE(raw.substr(0, 64 * 4), raw.substr(63 * 64 * 4));
+
+  const Png rgb = readPng(slurp(path("u.png")));
+  EXPECT_EQ(rgb.width, 64);
+  EXPECT_FALSE(rgb.hasAlpha);
+  EXPECT_TRUE(rgb.rgba == rawAsRgba(raw, false)) << "the PNG's colours are not row 0 first";
+  const Png rgba = readPng(slurp(path("alpha.png")));
+  EXPECT_TRUE(rgba.hasAlpha);
+  EXPECT_TRUE(rgba.rgba == rawAsRgba(raw, true)) << "the PNG's pixels are not the layer's";
 }
 
 TEST_F(TextureCommand, UnknownLinesWarnAndAreSkipped) {
-  ASSERT_EQ(run(file("u.vtx", "tsize=32;\nfoo(1);\nInvert();\nend\n"), path("u.raw")), 0);
-  EXPECT_NE(err_.str().find("u.vtx:2: неизвестная команда"), std::string::npos) << err_.str();
+  ASSERT_EQ(run(file("u.vtx", "texture generation log\ntsize=32;\nfoo(1);\nInvert();\nend\n"), path("u.raw")), 0);
+  EXPECT_NE(err_.str().find("u.vtx:3: неизвестная команда"), std::string::npos) << err_.str();
   EXPECT_EQ(slurp(path("u.raw")).substr(0, 4), std::string("\xFF\xFF\xFF\0", 4));
 }
 
@@ -73,14 +122,14 @@ TEST_F(TextureCommand, ErrorsWriteNothing) {
 }
 
 TEST_F(TextureCommand, LongLogsStopAtTheLimitWithAWarning) {
-  std::string text = "tsize=512;\n";
+  std::string text = "texture generation log\ntsize=512;\n";
   for (int i = 0; i < 100; ++i) text += "Invert();\n";
   ASSERT_EQ(run(file("long.vtx", text), path("long.raw")), 0);
   EXPECT_NE(err_.str().find("full"), std::string::npos);
   // 93 inversions of black.
   EXPECT_EQ(slurp(path("long.raw")).substr(0, 3), "\xFF\xFF\xFF");
 
-  text = "tsize=256;\n";
+  text = "texture generation log\ntsize=256;\n";
   for (int i = 0; i < 100; ++i) text += "Invert();\n";
   ASSERT_EQ(run(file("long2.vtx", text), path("long2.raw"), 512), 0);
   EXPECT_NE(err_.str().find("only the first 93"), std::string::npos) << err_.str();
@@ -92,6 +141,12 @@ TEST_F(TextureCommand, TheExecutableParsesItsArguments) {
                         path("x.raw") + " 2>" + path("err.txt");
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(fs::file_size(path("x.raw")), 128u * 128 * 4);
+  for (bool alpha : {false, true}) {
+    command = std::string(VANDREL_BINARY) + " texture " + input + (alpha ? " --alpha" : "") +
+              " -o " + path("x.png");
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readPng(slurp(path("x.png"))).hasAlpha, alpha);
+  }
   command = std::string(VANDREL_BINARY) + " texture " + input + " 2>" + path("err.txt");
   EXPECT_NE(std::system(command.c_str()), 0);
   EXPECT_FALSE(slurp(path("err.txt")).empty());

@@ -142,28 +142,41 @@ TEST_F(ScenesDialogTest, ScaleAxesAndTrackbars) {
   expectScaleShown(3, 232, "1000");
 }
 
-TEST_F(ScenesDialogTest, TypedNumbersReachTheRecordWithinTheirFields) {
+// A box holding anything but a number its field can store is refused and shows
+// the stored value again; only a real change writes an undo snapshot.
+TEST_F(ScenesDialogTest, BoxesTakeOnlyNumbersTheirFieldsCanHold) {
   SceneObject& o = currentObjectRecord();
+  o.posY = 123;
+  o.posZ = -45;
+  o.gridM = 9;
+  o.cU = 3;
+  o.cV = 4;
+  dialog->refresh();
   type(kPositionX, "-5");
-  type(kPositionY, "12a");  // not a number: the position takes it as 0
-  type(kPositionZ, "70000");
+  type(kPositionY, "12x34");
+  type(kPositionZ, "99999999999");
   click(kApplyPosition);
   EXPECT_EQ(o.posX, -5);
-  EXPECT_EQ(o.posY, 0);
-  EXPECT_EQ(dialog->text(kPositionZ), "4464");  // the low 16 bits
+  EXPECT_EQ(o.posY, 123);
+  EXPECT_EQ(o.posZ, -45);
+  EXPECT_EQ(dialog->text(kPositionY), "123");
+  EXPECT_EQ(dialog->text(kPositionZ), "-45");
   EXPECT_EQ(selectionMarkers.object.x, 5);
+  EXPECT_EQ(undoCounter, 1);
 
   type(kGridN, "300");
-  type(kGridM, "-3");  // no sign in an unsigned box
+  type(kGridM, "17");
   click(kApplyGrid);
-  EXPECT_EQ(o.gridN, 44);
-  EXPECT_EQ(o.gridM, 0);
+  EXPECT_EQ(o.gridN, 32);
+  EXPECT_EQ(dialog->text(kGridN), "32");
+  EXPECT_EQ(o.gridM, 17);
   type(kRepeatU, "x");
-  type(kRepeatV, "257");
+  type(kRepeatV, "-1");
   click(kApplyRepeat);
-  EXPECT_EQ(o.cU, 0);
-  EXPECT_EQ(o.cV, 1);
-  EXPECT_EQ(undoCounter, 3);
+  EXPECT_EQ(o.cU, 3);
+  EXPECT_EQ(o.cV, 4);
+  EXPECT_EQ(dialog->text(kRepeatU), "3");
+  EXPECT_EQ(undoCounter, 2);
 }
 
 TEST_F(ScenesDialogTest, SceneCommandsRefreshEveryDialogOfTheScene) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/scratch_folder.h"
+#include "pack/complex_pack.h"
 #include "pack/document.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
@@ -203,7 +204,7 @@ TEST_F(TextureEditor, ChangeReplacesTheEntryAndReplaysTheRest) {
 // A change left pending by a slot, size or file switch is settled on its own
 // slot first, as "ОК" would settle it without storing.
 TEST_F(TextureEditor, PendingChangeNeverFollowsToAnotherSlot) {
-  const std::string log = file("log.vtx", "tsize=32;\nInvert();\nend\n");
+  const std::string log = file("log.vtx", "texture generation log\ntsize=32;\nInvert();\nend\n");
   struct Switch {
     const char* name;
     std::function<void(TextureEditor&)> run;
@@ -290,9 +291,16 @@ TEST_F(TextureEditor, FilesGoThroughThePromptsAndFailuresChangeNothing) {
   EXPECT_EQ(prompts.asked[prompts.asked.size() - 1].text, "Vandrel Texture");
   EXPECT_EQ(history(), (Strings{"1Chessfield"}));
 
-  prompts.files = {path("shot")};
+  // The export writes what the preview shows unless its check box asks for alpha
+  // (the PNG colour type at byte 25: 2 RGB, 6 RGBA).
+  prompts.files = {path("shot"), path("alpha.png")};
+  prompts.checks = {false, true};
   dialog->menuAction(kExportPng)->trigger();
+  dialog->menuAction(kExportPng)->trigger();
+  EXPECT_EQ(prompts.asked.back().checkBox, "С альфа-каналом");
   EXPECT_EQ(slurp(path("shot.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(slurp(path("shot.png"))[25], 2);
+  EXPECT_EQ(slurp(path("alpha.png"))[25], 6);
 }
 
 TEST_F(TextureEditor, ClickedLogRendersTheSameOnTheCommandLine) {
@@ -324,6 +332,77 @@ TEST_F(TextureEditor, ClickedLogRendersTheSameOnTheCommandLine) {
                               "\" -o \"" + path("clicked.raw") + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(slurp(path("clicked.raw")), workingLayer());
+}
+
+// A pack saved in the middle of a change holds the committed log and leaves the
+// change going.
+TEST_F(TextureEditor, SavingDuringAChangeStoresTheCommittedLog) {
+  for (int code : {texgen::kChessfield, texgen::kInvert, texgen::kNoise}) append(code);
+  clickItem(kHistoryList, 1);
+  click(kChangeEntry);
+  const std::string pack = pack::writePack();
+  EXPECT_NE(pack.find("section:texturedata_\n4,texture generation log"), std::string::npos);
+  EXPECT_EQ(textureEditorState.changeMode, 1);
+  EXPECT_EQ(textureStore.entryCount, 2);
+}
+
+// Whatever puts a function in the rows (a replay after "Удалить", "Изменить", a
+// pick) shows exactly its rows, and the tab shows its group.
+TEST_F(TextureEditor, RowsAndTabFollowTheFunctionShown) {
+  auto rowsShown = [this] {
+    int n = 0;
+    for (const ParameterRowIds& row : kParameterRows) n += at(row.trackbar)->isVisibleTo(dialog.get());
+    return n;
+  };
+  append(texgen::kNoise);
+  append(texgen::kBox);
+  EXPECT_EQ(rowsShown(), 7);
+  EXPECT_EQ(dialog->tabBar()->currentIndex(), kTabColour);
+  clickItem(kHistoryList, 0);
+  click(kDeleteEntry);
+  EXPECT_EQ(rowsShown(), 1);
+  EXPECT_EQ(dialog->text(kParameterRows[0].label), texgen::catalogue.records[texgen::kNoise].labels[0]);
+  EXPECT_EQ(dialog->tabBar()->currentIndex(), kTabGenerators);
+
+  append(texgen::kBox);
+  QTabBar* tabs = dialog->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(kTabFilters).center());
+  clickItem(kHistoryList, 1);  // Noise
+  click(kChangeEntry);
+  EXPECT_EQ(rowsShown(), 1);
+  EXPECT_EQ(tabs->currentIndex(), kTabGenerators);
+  EXPECT_EQ(textureEditorState.selectedTab, kTabGenerators);
+}
+
+// A refused log leaves the slot as it was; lines the reader skips are told in one
+// message after the rest is loaded; a full log is told once, not on every click.
+TEST_F(TextureEditor, LoadsAndFullLogsSpeakOnce) {
+  append(texgen::kChessfield);
+  append(texgen::kInvert);
+  prompts.files = {file("bad.vtx", "tsize=64;\nNoise(3);\nend\n"),
+                   file("big.vtx", "texture generation log\ntsize=600;\nNoise(3);\nend\n")};
+  for (int i = 0; i < 2; ++i) dialog->command(kLoadLog);
+  EXPECT_EQ(history(), (Strings{"2Invert", "1Chessfield"}));
+  ASSERT_EQ(prompts.asked.size(), 4u);
+  EXPECT_NE(prompts.asked[1].text.find("bad.vtx» не загружен.\nСтрока 1"), std::string::npos) << prompts.asked[1].text;
+  EXPECT_NE(prompts.asked[3].text.find("big.vtx» не загружен.\nСтрока 2"), std::string::npos) << prompts.asked[3].text;
+
+  prompts.asked.clear();
+  prompts.files = {file("u.vtx", "texture generation log\ntsize=64;\nfoo(1);\nNoise(3);\nbar();\nend\n")};
+  dialog->command(kLoadLog);
+  EXPECT_EQ(history(), (Strings{"1Noise"}));
+  ASSERT_EQ(prompts.asked.size(), 2u);
+  EXPECT_NE(prompts.asked[1].text.find("неизвестная команда в строке 3 и ещё в 1 строке"), std::string::npos)
+      << prompts.asked[1].text;
+
+  prompts.asked.clear();
+  click(kEraseAll);
+  chooseSize(4);
+  textureStore.entryCount = texgen::currentCapacity();
+  pick(texgen::kInvert);
+  for (int i = 0; i < 3; ++i) click(kOk);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].text, "Лог текстуры заполнен: при размере 512 помещается 93 операции");
 }
 
 TEST_F(TextureEditor, TimingTestFocusAndFold) {

@@ -27,6 +27,10 @@ png_size() {
   [[ $(od -An -tx1 -N8 "$1" | tr -d ' \n') == 89504e470d0a1a0a ]] || fail "$1 is not a PNG"
   echo $((16#$(od -An -tx1 -j16 -N4 "$1" | tr -d ' \n'))) $((16#$(od -An -tx1 -j20 -N4 "$1" | tr -d ' \n')))
 }
+# The colour type of a PNG: 2 RGB, 6 RGBA.
+png_colour_type() {
+  od -An -tu1 -j25 -N1 "$1" | tr -d ' '
+}
 
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 vandrel=$usr/bin/vandrel
@@ -86,6 +90,10 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 (cd "$root" && "$vandrel" texture "$share/vandrel/examples/marble.vtx" --size 64 -o marble.png) ||
   fail "vandrel texture failed"
 [[ $(png_size "$root/marble.png") == "64 64" ]] || fail "vandrel texture wrote no 64 x 64 PNG"
+[[ $(png_colour_type "$root/marble.png") == 2 ]] || fail "vandrel texture wrote no RGB PNG"
+(cd "$root" && "$vandrel" texture "$share/vandrel/examples/marble.vtx" --alpha -o alpha.png) ||
+  fail "vandrel texture --alpha failed"
+[[ $(png_colour_type "$root/alpha.png") == 6 ]] || fail "vandrel texture --alpha wrote no RGBA PNG"
 
 # --- One list of options: --help, the bash completion, the manual --------------
 # Options that `vandrel [COMMAND] --help` lists, one a line, sorted.

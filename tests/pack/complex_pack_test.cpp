@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -72,7 +73,15 @@ class ComplexPack : public ::testing::Test {
 
 TEST_F(ComplexPack, WritesFourSectionsAndReadsThemBack) {
   buildDocument();
+  // Writing walks materials, slots and scenes by number: what is current stays so.
+  materials::materialStore.currentMaterial = 3;
+  texgen::selectSlot(7);
+  scene::sceneStore.currentScene = 1;
   const std::string text = writePack();
+  EXPECT_EQ(materials::materialStore.currentMaterial, 3);
+  EXPECT_EQ(texgen::textureStore.currentSlot, 7);
+  EXPECT_EQ(texgen::textureStore.entryCount, 2);
+  EXPECT_EQ(scene::sceneStore.currentScene, 1);
   EXPECT_EQ(text.rfind("section:geometry_\n2,\n", 0), 0u);
   const std::size_t materials = text.find("section:materials_\n");
   const std::size_t settings = text.find("section:rendersettings_\n");
@@ -140,6 +149,58 @@ TEST_F(ComplexPack, ASlotStoredEmptyKeepsItsLogAndAMissingSectionKeepsItsData) {
   EXPECT_EQ(texgen::textureStore.slots[9].edgeSize, 128);
   EXPECT_EQ(materials::materialStore.mapNumber[3], 44);
   EXPECT_EQ(render::renderSettings.cameraList[4].eyeX, 12);
+}
+
+// Each damage is found before anything is read: the load names the file and the
+// first bad line and leaves the work as it was. A pack cut short at its end still
+// loads as far as it goes.
+TEST_F(ComplexPack, ARefusedPackNamesItsFirstBadLineAndChangesNothing) {
+  buildDocument();
+  const std::string good = writePack();
+  const std::string folder = ::testing::TempDir() + "/refused_pack_test";
+  std::filesystem::create_directories(folder);
+  setenv("TMPDIR", folder.c_str(), 1);
+  auto damaged = [&good](const std::string& from, const std::string& to) {
+    std::string text = good;
+    text.replace(text.find(from), from.size(), to);
+    return text;
+  };
+  const std::string firstMaterial = "section:materials_\n";
+  const std::size_t materialLine = good.find(firstMaterial) + firstMaterial.size();
+  const std::string material0 = good.substr(materialLine, good.find('\n', materialLine) - materialLine + 1);
+  struct Damage {
+    std::string text;
+    std::string expected;  // in the message
+  };
+  const Damage damages[] = {
+      {std::string("\x01\x02") + good, "Строка 1: двоичные"},
+      {"hello\n" + good, "Строка 1: ожидалась строка «section:geometry_»"},
+      {damaged("section:geometry_\n2,", "section:geometry_\n2x,"), "Строка 2: ожидалось число"},
+      {damaged("section:geometry_\n2,", "section:geometry_\n200,"), "Строка 2: значение вне"},
+      {good.substr(0, good.find("\n\n\n") + 3) + good.substr(good.find(firstMaterial)), "раздел оборван"},
+      {damaged(firstMaterial + material0, firstMaterial + "-5," + material0.substr(2)), "(от 0)"},
+      {damaged("camera_\n64,", "camera_\n0,"), "(от 1)"},
+      {damaged("tsize=64;", "tsize=100;"), "(32, 64, 128, 256 или 512)"},
+      {damaged("2,texture generation log", "2x,texture generation log"), "ожидалось число"},
+  };
+  materials::materialStore.currentMaterial = 5;
+  const std::string before = writePack();
+  for (const Damage& d : damages) {
+    const std::string path = folder + "/damaged.vsc";
+    std::filesystem::remove(path);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(d.text.data(), 1, d.text.size(), f);
+    std::fclose(f);
+    std::string error;
+    EXPECT_FALSE(loadPack(path, &error, TextureRebuild::Skip)) << d.expected;
+    EXPECT_NE(error.find("«" + path + "»"), std::string::npos) << error;
+    EXPECT_NE(error.find(d.expected), std::string::npos) << error;
+    EXPECT_EQ(writePack(), before) << d.expected;
+    EXPECT_EQ(materials::materialStore.currentMaterial, 5);
+  }
+  EXPECT_FALSE(checkPack(good));
+  EXPECT_FALSE(checkPack(good.substr(0, good.size() * 2 / 3)));
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ComplexPack, LoadingRebuildsTexturesAndStartsAFreshUndoHistory) {

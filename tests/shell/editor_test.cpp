@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTest>
 
 #include <algorithm>
@@ -26,6 +27,7 @@ TEST_F(EditorTest, StartsInOrderWithSnapshotOneLayoutOneAndTheHelpHidden) {
   EXPECT_EQ(viewWindow()->geometry(), QRect(300, 40, 800, 800 * 505 / 640));  // the view keeps its aspect
   EXPECT_FALSE(editor.helpWindow->isVisible());
   EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
+  EXPECT_TRUE(editor.frame->isMaximized());  // title bar and close button on screen
   EXPECT_TRUE(editor.frame->action(kAutoFocusOn)->isChecked());
   EXPECT_TRUE(editor.frame->action(kFoldingWindows)->isChecked());
   EXPECT_TRUE(editor.frame->action(kAutoSwitch)->isChecked());
@@ -60,6 +62,37 @@ TEST_F(EditorTest, TabCyclesTheFiveLayoutsAndFunctionKeysPickOne) {
   EXPECT_EQ(stored.rects[ui::kSlotView].left, 50);
   EXPECT_EQ(stored.rects[ui::kSlotView].top, 60);
   EXPECT_EQ(stored.rects[3].right, 0);
+}
+
+TEST_F(EditorTest, LayoutKeysLeaveTheKeysWithTheActiveWindowAndTellAMissingLayout) {
+  writeLayoutFile(1, {100, 0, 740, 480});
+  ASSERT_TRUE(start());
+  const QStatusBar* status = editor.frame->statusBar();
+  QTest::keyClick(editor.view, Qt::Key_F3);
+  EXPECT_EQ(status->currentMessage(), "раскладка 3 не записана");
+  EXPECT_EQ(editor.frame->focusWidget(), editor.view);
+  QTest::keyClick(editor.preview, Qt::Key_Tab);
+  EXPECT_EQ(status->currentMessage(), "раскладка 4 не записана");
+  EXPECT_EQ(editor.frame->focusWidget(), editor.view);  // the 3D view is still the active tool
+  QTest::keyClick(editor.frame, Qt::Key_F2);
+  EXPECT_EQ(status->currentMessage(), "");
+  EXPECT_EQ(viewWindow()->x(), 100);
+  EXPECT_EQ(editor.frame->focusWidget(), editor.view);
+  // A dialog that had the keys gets them back after the menu command too.
+  ui::takeFocusOnMouseMove(ui::kFocusScenes);
+  editor.frame->action(kReadLayout)->trigger();
+  EXPECT_EQ(editor.frame->focusWidget(), ui::toolWindowWithCode(ui::kFocusScenes)->focus);
+}
+
+TEST_F(EditorTest, AFoldedDialogOpensWhenTheMouseIsOnItsCaption) {
+  ASSERT_TRUE(start());
+  QMdiSubWindow* textures = subWindow(ui::kSlotTextureEditor);
+  ASSERT_EQ(textures->height(), ui::kFoldHeight);
+  // Along the title bar, above the dialog (two points: a move to where the
+  // pointer already is is no move at all).
+  for (int x : {textures->width() / 2, textures->width() / 2 + 1}) QTest::mouseMove(textures, QPoint(x, 6));
+  EXPECT_EQ(ui::shellFlags.activeToolCode, ui::kFocusTextureEditor);
+  EXPECT_GT(textures->height(), ui::kFoldHeight);
 }
 
 TEST_F(EditorTest, LayoutsSkipWhatTheyCannotApply) {
@@ -141,6 +174,14 @@ TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
   EXPECT_EQ(scene::currentObjectRecord().posX, 77);
   EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
 
+  // A good pack over changed work asks first; cancelling keeps the work, "Нет" loads.
+  editor.frame->command(kLoadPack);
+  ASSERT_EQ(prompts.asked.size(), 4u);
+  EXPECT_EQ(prompts.asked[3].text, "Сохранить изменения в пакете?");
+  EXPECT_EQ(prompts.asked[3].buttons, ui::MessageButtons::yesNoCancel);
+  EXPECT_EQ(scene::currentObjectRecord().posX, 77);
+  prompts.files = {std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")};
+  prompts.answers = {ui::Answer::no};
   editor.frame->command(kLoadPack);
   EXPECT_EQ(editor.frame->windowTitle(), VANDREL_SOURCE_DIR "/examples/demo.vsc");
   EXPECT_GT(scene::currentSceneRecord().objectCount, 1);
@@ -163,7 +204,13 @@ TEST_F(EditorTest, ClosingChangedWorkOffersToSaveItFirst) {
   scene::currentObjectRecord().scaleX = 5;
   prompts.answers = {ui::Answer::cancel, ui::Answer::yes};
   prompts.files = {path("kept.vsc")};
-  EXPECT_FALSE(editor.frame->close());
+  QAction* quit = editor.frame->action(kQuit);
+  EXPECT_EQ(quit->text(), "Выход");
+  EXPECT_EQ(quit->shortcut(), QKeySequence("Ctrl+Q"));
+  editor.frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(editor.frame));
+  QTest::keyClick(editor.view, Qt::Key_Q, Qt::ControlModifier);  // the view lets it through
+  ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_FALSE(editor.frame->quitRequested());
   EXPECT_EQ(prompts.asked[0].text, "Сохранить изменения в пакете?");
   EXPECT_EQ(prompts.asked[0].buttons, ui::MessageButtons::yesNoCancel);
@@ -187,8 +234,12 @@ TEST_F(EditorTest, ClearSceneConfirmsFirst) {
 TEST_F(EditorTest, HelpIsReadAfreshUpTo50000BytesInEitherEncoding) {
   ASSERT_TRUE(start());
   file("help.txt", "Справка\n");
+  editor.frame->activateWindow();  // focus in an active window also raises its sub-window
+  ASSERT_TRUE(QTest::qWaitForWindowActive(editor.frame));
   editor.frame->command(kHelp);
   EXPECT_TRUE(editor.helpWindow->isVisible());
+  EXPECT_EQ(editor.frame->area()->subWindowList(QMdiArea::StackingOrder).last(), editor.helpWindow);
+  EXPECT_EQ(editor.frame->focusWidget(), editor.view);
   EXPECT_EQ(editor.help->text(kHelpText), "Справка\n");
   file("help.txt", "\xD1\xEF\xF0\xE0\xE2\xEA\xE0 \xA8");  // Windows-1251
   editor.frame->command(kHelp);

@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QSlider>
 #include <QTest>
 
@@ -111,6 +112,16 @@ TEST(Prompts, TestPromptsAnswerFromTheirQueuesAndRecordWhatWasAsked) {
   EXPECT_EQ(test.asked[0].buttons, MessageButtons::yesNoCancel);
   EXPECT_EQ(test.asked[2].kind, "open");
   EXPECT_EQ(test.asked[3].kind, "save");
+}
+
+// A short question under a long title: the box is as wide as the title needs.
+TEST(Prompts, AMessageBoxLeavesRoomForItsWholeTitle) {
+  QMessageBox box;
+  prepareMessageBox(box, "Стереть сцену?", "Подтверждение действия", MessageButtons::okCancel,
+                    MessageIcon::question);
+  box.show();
+  EXPECT_GE(box.width(), messageBoxTitleWidth(box));
+  EXPECT_GT(messageBoxTitleWidth(box), QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()));
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 
 namespace vandrel::os {
 
+// A system error number as the user reads it, in Russian.
+std::string describeError(int err);
+
 // Reads at most maxBytes of a file (binary). On failure returns false and sets
-// error to a one-line reason.
+// error to one line naming the file and the reason.
 bool readFile(const std::string& path, std::size_t maxBytes, std::string* contents,
               std::string* error);
 

@@ -15,6 +15,7 @@ namespace vandrel::os {
 namespace {
 
 std::atomic<int> overridden{0};
+std::atomic<int> oneThreadScopes{0};
 
 int fromEnvironment() {
   if (const char* text = std::getenv("VANDREL_THREADS")) {
@@ -53,9 +54,14 @@ int threadCount() {
   std::call_once(applied, [] {
     if (overridden.load() == 0) applyLimit(machineCount());
   });
+  if (oneThreadScopes.load(std::memory_order_relaxed) > 0) return 1;
   const int n = overridden.load(std::memory_order_relaxed);
   return n >= 1 ? n : machineCount();
 }
+
+OneThreadScope::OneThreadScope() { oneThreadScopes.fetch_add(1, std::memory_order_relaxed); }
+
+OneThreadScope::~OneThreadScope() { oneThreadScopes.fetch_sub(1, std::memory_order_relaxed); }
 
 void setThreadCount(int threads) {
   overridden.store(threads, std::memory_order_relaxed);

@@ -24,6 +24,17 @@ int threadCount();
 // 0 goes back to the default. Call it while no parallel loop runs.
 void setThreadCount(int threads);
 
+// While one exists, every loop runs on the calling thread alone, with the same
+// result: for work that one core finishes in time, sharing it would only spend
+// more processor time on handing parts out.
+class OneThreadScope {
+ public:
+  OneThreadScope();
+  ~OneThreadScope();
+  OneThreadScope(const OneThreadScope&) = delete;
+  OneThreadScope& operator=(const OneThreadScope&) = delete;
+};
+
 // Calls body(begin, end) on disjoint parts of [0, count) that together cover it,
 // each starting at a multiple of grain, on up to threadCount() threads at once.
 template <typename Body>

@@ -36,11 +36,24 @@ bool NumberReader::atNumber(bool lineBound) {
   return !atEnd() && text_[pos_] != '\n';
 }
 
+bool isPlainNumber(std::string_view text, std::size_t start, std::size_t end) {
+  std::size_t p = start;
+  while (p < end && isBlank(text[p])) ++p;
+  if (p < end && (text[p] == '-' || text[p] == '+')) ++p;
+  const std::size_t digits = p;
+  while (p < end && text[p] >= '0' && text[p] <= '9') ++p;
+  if (p == digits) return false;
+  while (p < end && isBlank(text[p])) ++p;
+  return p == end;
+}
+
 std::int32_t NumberReader::read(bool* more, bool lineBound) {
+  const std::size_t start = pos_;
   std::size_t p = pos_;
   while (p < text_.size() && isBlank(text_[p])) ++p;
   const std::int32_t value = parseDecimal(text_, p);
   while (p < text_.size() && text_[p] != ',' && !(lineBound && text_[p] == '\n')) ++p;
+  if (firstMalformed_ == std::string_view::npos && !isPlainNumber(text_, start, p)) firstMalformed_ = start;
   *more = p < text_.size() && text_[p] == ',';
   pos_ = *more ? p + 1 : p;
   return value;

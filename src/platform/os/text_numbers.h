@@ -37,9 +37,19 @@ class NumberReader {
   // Past the next line feed.
   void nextLine();
 
+  // Where the first value read was not a plain number (text where its digits
+  // belong, or something between them and their comma); npos while all were.
+  // Reading takes such a value as always; checks refuse the text.
+  std::size_t firstMalformed() const { return firstMalformed_; }
+
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t firstMalformed_ = std::string_view::npos;
 };
+
+// Whether text[start..end) is one plain decimal: blanks, an optional sign, digits,
+// blanks.
+bool isPlainNumber(std::string_view text, std::size_t start, std::size_t end);
 
 }  // namespace vandrel::os

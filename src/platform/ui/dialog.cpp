@@ -1,6 +1,9 @@
 #include "platform/ui/dialog.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -8,7 +11,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOption>
 
+#include <algorithm>
 #include <cassert>
 
 #include "platform/ui/swatch.h"
@@ -40,9 +46,157 @@ bool parseInteger(const QString& text, bool allowSign, long long* value) {
   return true;
 }
 
+// MulDiv: a * b / c rounded to the nearest, halves away from zero.
+int mulDiv(int a, int b, int c) {
+  const long long p = static_cast<long long>(a) * b;
+  return static_cast<int>((p >= 0 ? p + c / 2 : p - c / 2) / c);
+}
+
+// A line edit keeps this many pixels between its frame and its text on each side.
+constexpr int kEditTextMargin = 2;
+
+// What a control shows when no texts are given for it.
+QStringList shownTexts(const QWidget* control) {
+  if (auto* button = qobject_cast<const QPushButton*>(control)) return {button->text()};
+  if (auto* label = qobject_cast<const QLabel*>(control)) return {label->text()};
+  QStringList items;
+  if (auto* combo = qobject_cast<const QComboBox*>(control))
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+  if (auto* list = qobject_cast<const QListWidget*>(control))
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+  return items;
+}
+
+// The least width at which a control shows `text` whole: inside a button's frame
+// and margin, in an edit's text area, beside a drop-down list's arrow, on a list
+// row beside the scroll bar a long list shows.
+int widthShowing(const QWidget* control, const QString& text) {
+  const QFontMetrics fm = control->fontMetrics();
+  const QStyle* style = control->style();
+  const int advance = fm.horizontalAdvance(text);
+  if (auto* button = qobject_cast<const QPushButton*>(control)) {
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
+    if (button->autoDefault()) frame += style->pixelMetric(QStyle::PM_ButtonDefaultIndicator, &opt, button);
+    return fm.size(Qt::TextShowMnemonic, text).width() + style->pixelMetric(QStyle::PM_ButtonMargin, &opt, button) +
+           2 * frame;
+  }
+  if (auto* label = qobject_cast<const QLabel*>(control))
+    return advance + label->width() - label->contentsRect().width() + 2 * label->margin();
+  if (auto* edit = qobject_cast<const QLineEdit*>(control)) {
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    opt.lineWidth = edit->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+    const QMargins text = edit->textMargins(), contents = edit->contentsMargins();
+    const int cursor = 1;
+    const int width =
+        advance + cursor + 2 * kEditTextMargin + text.left() + text.right() + contents.left() + contents.right();
+    return style->sizeFromContents(QStyle::CT_LineEdit, &opt, QSize(width, fm.height()), edit).width();
+  }
+  if (auto* combo = qobject_cast<const QComboBox*>(control)) {
+    QStyleOptionComboBox opt;
+    opt.initFrom(combo);
+    opt.editable = combo->isEditable();
+    opt.frame = combo->hasFrame();
+    const int labelInset = 2;  // the label is drawn a pixel inside the edit field on each side
+    return style->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(advance + labelInset, fm.height()), combo).width();
+  }
+  if (auto* list = qobject_cast<const QListWidget*>(control)) {
+    // The item's text margins, the frame, and the scroll bar a long list shows.
+    const int textMargins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const int scrollBar = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    return advance + textMargins + 2 * list->frameWidth() + scrollBar;
+  }
+  return advance;
+}
+
 }  // namespace
 
+int DialogUnits::x(int units) const { return mulDiv(units, averageWidth, 4); }
+
+int DialogUnits::y(int units) const { return mulDiv(units, height, 8); }
+
+QSize DialogUnits::size(int widthUnits, int heightUnits) const { return {x(widthUnits), y(heightUnits)}; }
+
+DialogUnits dialogUnits(const QFont& font) {
+  const QFontMetrics fm(font);
+  const int letters = fm.horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+  return {(letters / 26 + 1) / 2, fm.height()};
+}
+
 Dialog::Dialog(QWidget* parent) : QWidget(parent) {}
+
+DialogUnits Dialog::units() const { return dialogUnits(font()); }
+
+void Dialog::setUnitSize(int widthUnits, int heightUnits) {
+  unitSize_ = QSize(widthUnits, heightUnits);
+  // The lists are filled by now: sizes that follow their items are set again.
+  for (const Sizing& s : sizings_) applySizing(s);
+  resize(sizeHint());
+}
+
+QSize Dialog::sizeHint() const {
+  if (unitSize_.isEmpty()) return QWidget::sizeHint();
+  return units().size(unitSize_.width(), unitSize_.height()).expandedTo(minimumSizeHint());
+}
+
+void Dialog::sizeInUnits(Sizing sizing) {
+  applySizing(sizing);
+  sizings_.push_back(std::move(sizing));
+}
+
+void Dialog::applySizing(const Sizing& s) const {
+  QWidget* c = s.control;
+  if (!c) return;
+  const DialogUnits u = units();
+  int least = s.width > 0 ? u.x(s.width) : 0;
+  QStringList texts;
+  for (const std::string& t : s.texts) texts << QString::fromStdString(t);
+  for (const QString& t : texts.isEmpty() ? shownTexts(c) : texts) least = std::max(least, widthShowing(c, t));
+  if (auto* slider = qobject_cast<QSlider*>(c))
+    least = std::max(least, (slider->maximum() - slider->minimum() + kStepsPerPixel - 1) / kStepsPerPixel);
+  if (least > 0 && s.stretch) {
+    // Its share of the row, never less than its least width.
+    c->setMinimumWidth(least);
+    c->setSizePolicy(QSizePolicy::Ignored, c->sizePolicy().verticalPolicy());
+  } else if (least > 0) {
+    c->setFixedWidth(least);
+  }
+  if (s.height > 0) c->setFixedHeight(u.y(s.height));
+}
+
+void Dialog::spaceInUnits(QLayout* layout, int margin, int spacing) {
+  spacings_.push_back({layout, margin, spacing});
+  applySpacing(spacings_.back());
+}
+
+void Dialog::applySpacing(const Spacing& s) const {
+  if (!s.layout) return;
+  const DialogUnits u = units();
+  s.layout->setContentsMargins(u.x(s.margin), u.y(s.margin), u.x(s.margin), u.y(s.margin));
+  if (auto* grid = qobject_cast<QGridLayout*>(s.layout.data())) {
+    grid->setHorizontalSpacing(u.x(s.spacing));
+    grid->setVerticalSpacing(u.y(s.spacing));
+  } else if (auto* box = qobject_cast<QBoxLayout*>(s.layout.data())) {
+    const bool across = box->direction() == QBoxLayout::LeftToRight || box->direction() == QBoxLayout::RightToLeft;
+    box->setSpacing(across ? u.x(s.spacing) : u.y(s.spacing));
+  }
+}
+
+void Dialog::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+    for (const Spacing& s : spacings_) applySpacing(s);
+    for (const Sizing& s : sizings_) applySizing(s);
+    // Inner layouts settle first, so that the dialog's own sees their new sizes.
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+      if ((*it)->layout()) (*it)->layout()->activate();
+    if (layout()) layout()->activate();
+    if (isWindow() && !unitSize_.isEmpty()) resize(sizeHint());
+  }
+  QWidget::changeEvent(event);
+}
 
 void Dialog::registerControl(int id, QWidget* widget) {
   assert(!controls_.count(id) && "a control id is registered once");
@@ -163,6 +317,13 @@ int Dialog::editInt(int id, bool* ok) const {
   const bool good = parseInteger(QString::fromStdString(text(id)), true, &v) && v >= INT_MIN && v <= INT_MAX;
   if (ok) *ok = good;
   return good ? static_cast<int>(v) : 0;
+}
+
+std::optional<int> Dialog::editNumber(int id, int lo, int hi) const {
+  bool ok = false;
+  const int v = editInt(id, &ok);
+  if (!ok || v < lo || v > hi) return std::nullopt;
+  return v;
 }
 
 unsigned Dialog::editUnsigned(int id, bool* ok) const {

@@ -4,17 +4,21 @@
 // only when the user changes it. Setting a position, selection or text from code
 // notifies nobody, so refreshes never echo back into the handlers.
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/commands.h"
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -27,9 +31,56 @@ class Swatch;
 
 namespace vandrel::ui {
 
+// Dialog units of a font, measured as dialog templates measure them: a horizontal
+// unit is a quarter of the average character width (the mean width of "a".."z"
+// "A".."Z", rounded), a vertical unit an eighth of the font's height. Sizes given
+// in them grow with the font and with the screen's scale.
+struct DialogUnits {
+  int averageWidth = 0;  // pixels
+  int height = 0;        // pixels
+  int x(int units) const;  // pixels, rounded to the nearest
+  int y(int units) const;
+  QSize size(int widthUnits, int heightUnits) const;
+};
+DialogUnits dialogUnits(const QFont& font);
+
+// Layout measures shared by the dialogs, in dialog units.
+inline constexpr int kLineHeight = 11;  // one-line controls: buttons, edits, drop-down lists
+inline constexpr int kMargin = 2;       // between a dialog's edge and its controls
+inline constexpr int kGap = 1;          // between neighbouring controls
+inline constexpr int kSmallButton = 10;  // the width of "<", ">", "+", "-" and "/"
+
+// At most this many trackbar positions to a pixel of its length.
+inline constexpr int kStepsPerPixel = 4;
+
 class Dialog : public QWidget, public CommandTarget {
  public:
   explicit Dialog(QWidget* parent = nullptr);
+
+  // Layout in dialog units of the dialog's current font. Every size set through
+  // these is set again when the font changes, so the dialog follows its font.
+  DialogUnits units() const;
+  // The documented size, set once the controls are made and filled: sizeHint()
+  // gives it in pixels, or the layout's least size where that is larger.
+  void setUnitSize(int widthUnits, int heightUnits);
+  QSize sizeHint() const override;
+  // A control `width` x `height` units, never narrower than what shows every
+  // one of `texts` whole: by default its caption (buttons, labels), its items
+  // (lists) or one pixel for every four positions (trackbars). A side given as 0
+  // is left to those texts and to the control's own hint.
+  template <typename Control>
+  Control* fixed(Control* control, int width, int height, std::vector<std::string> texts = {}) {
+    sizeInUnits({control, width, height, std::move(texts), false});
+    return control;
+  }
+  // The same width as a least one: the control takes what its row leaves over.
+  template <typename Control>
+  Control* stretched(Control* control, int width, int height, std::vector<std::string> texts = {}) {
+    sizeInUnits({control, width, height, std::move(texts), true});
+    return control;
+  }
+  // A layout's margins and the spacing of its items, in units.
+  void spaceInUnits(QLayout* layout, int margin, int spacing);
 
   // Handlers, called for user changes and for commands sent to the dialog.
   void command(int) override {}
@@ -61,6 +112,8 @@ class Dialog : public QWidget, public CommandTarget {
   void setText(int id, std::string_view text);  // also a button or label caption
   int editInt(int id, bool* ok = nullptr) const;
   unsigned editUnsigned(int id, bool* ok = nullptr) const;
+  // The edit's number when it is one and lies in lo..hi; nothing otherwise.
+  std::optional<int> editNumber(int id, int lo, int hi) const;
   // List boxes and drop-down lists alike.
   void clearItems(int id);
   void addItem(int id, std::string_view text);
@@ -74,9 +127,29 @@ class Dialog : public QWidget, public CommandTarget {
   bool isEnabled(int id) const;
   void showControl(int id, bool on);
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
+  struct Sizing {
+    QPointer<QWidget> control;
+    int width, height;
+    std::vector<std::string> texts;
+    bool stretch;
+  };
+  struct Spacing {
+    QPointer<QLayout> layout;
+    int margin, spacing;
+  };
   void registerControl(int id, QWidget* widget);
+  void sizeInUnits(Sizing sizing);
+  void applySizing(const Sizing& sizing) const;
+  void applySpacing(const Spacing& spacing) const;
+
   std::map<int, QWidget*> controls_;
+  QSize unitSize_;
+  std::vector<Sizing> sizings_;
+  std::vector<Spacing> spacings_;
 };
 
 }  // namespace vandrel::ui

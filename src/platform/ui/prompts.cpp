@@ -1,7 +1,9 @@
 #include "platform/ui/prompts.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace vandrel::ui {
@@ -35,9 +37,8 @@ Prompts& prompts() { return installed ? *installed : qtPrompts(); }
 
 void setPrompts(Prompts* prompts) { installed = prompts; }
 
-Answer QtPrompts::message(const std::string& text, const std::string& caption, MessageButtons buttons,
-                          MessageIcon icon) {
-  QMessageBox box(owner_);
+void prepareMessageBox(QMessageBox& box, const std::string& text, const std::string& caption,
+                       MessageButtons buttons, MessageIcon icon) {
   box.setText(qtext(text));
   box.setWindowTitle(qtext(caption));
   switch (icon) {
@@ -54,6 +55,26 @@ Answer QtPrompts::message(const std::string& text, const std::string& caption, M
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
   }
+  // A short question would make a box narrower than its own title, which the
+  // window manager then cuts: keep room for the title, in a bold face as title
+  // bars have it, beside the title bar's icon and buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(messageBoxTitleWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+int messageBoxTitleWidth(const QMessageBox& box) {
+  QFont title = box.font();
+  title.setBold(true);
+  title.setPointSizeF(title.pointSizeF() * 1.25);
+  const int titleBarControls = 4 * QFontMetrics(title).height() * 3 / 2;
+  return QFontMetrics(title).horizontalAdvance(box.windowTitle()) + titleBarControls;
+}
+
+Answer QtPrompts::message(const std::string& text, const std::string& caption, MessageButtons buttons,
+                          MessageIcon icon) {
+  QMessageBox box(owner_);
+  prepareMessageBox(box, text, caption, buttons, icon);
   switch (box.exec()) {
     case QMessageBox::Ok: return Answer::ok;
     case QMessageBox::Yes: return Answer::yes;
@@ -73,6 +94,21 @@ std::optional<std::string> QtPrompts::saveFile(const FileFilter& filter) {
   const QString path = QFileDialog::getSaveFileName(owner_, QString(), QString(), filterText(filter));
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
+}
+
+std::optional<SaveChoice> QtPrompts::saveFileWithCheckBox(const FileFilter& filter,
+                                                          const std::string& checkBox) {
+  // The desktop's own chooser takes no extra controls; Qt's takes them in its grid.
+  QFileDialog dialog(owner_, QString(), QString(), filterText(filter));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  auto* box = new QCheckBox(qtext(checkBox), &dialog);
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+    grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+  else
+    dialog.layout()->addWidget(box);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return SaveChoice{dialog.selectedFiles().first().toStdString(), box->isChecked()};
 }
 
 std::optional<std::uint32_t> QtPrompts::chooseColour(std::uint32_t initial) {
@@ -96,6 +132,15 @@ std::optional<std::string> TestPrompts::openFile(const FileFilter& filter) {
 std::optional<std::string> TestPrompts::saveFile(const FileFilter& filter) {
   asked.push_back({"save", filter.name, filter.pattern});
   return takeFront(files, std::optional<std::string>());
+}
+
+std::optional<SaveChoice> TestPrompts::saveFileWithCheckBox(const FileFilter& filter,
+                                                            const std::string& checkBox) {
+  asked.push_back({"save", filter.name, filter.pattern, MessageButtons::ok, checkBox});
+  const std::optional<std::string> file = takeFront(files, std::optional<std::string>());
+  const bool checked = takeFront(checks, false);
+  if (!file) return std::nullopt;
+  return SaveChoice{*file, checked};
 }
 
 std::optional<std::uint32_t> TestPrompts::chooseColour(std::uint32_t) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace vandrel::ui {
@@ -21,6 +22,12 @@ struct FileFilter {
   std::string pattern;  // "*.vsc"
 };
 
+// A name to save under, and the state of the chooser's check box.
+struct SaveChoice {
+  std::string path;
+  bool checked = false;
+};
+
 class Prompts {
  public:
   virtual ~Prompts() = default;
@@ -30,6 +37,9 @@ class Prompts {
   virtual std::optional<std::string> openFile(const FileFilter& filter) = 0;
   // A name to save under, asking before an existing file is overwritten.
   virtual std::optional<std::string> saveFile(const FileFilter& filter) = 0;
+  // saveFile with a check box of the given caption in the chooser, unchecked at first.
+  virtual std::optional<SaveChoice> saveFileWithCheckBox(const FileFilter& filter,
+                                                         const std::string& checkBox) = 0;
   // 0xRRGGBB; the chooser keeps 16 custom colours shared by every call.
   virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
 };
@@ -46,6 +56,8 @@ class QtPrompts : public Prompts {
                  MessageIcon icon) override;
   std::optional<std::string> openFile(const FileFilter& filter) override;
   std::optional<std::string> saveFile(const FileFilter& filter) override;
+  std::optional<SaveChoice> saveFileWithCheckBox(const FileFilter& filter,
+                                                 const std::string& checkBox) override;
   std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
 
  private:
@@ -53,6 +65,12 @@ class QtPrompts : public Prompts {
 };
 
 QtPrompts& qtPrompts();
+
+// The message box the Qt prompts show: text, title, buttons and icon, and room
+// for the whole title in the title bar (at least messageBoxTitleWidth pixels).
+void prepareMessageBox(QMessageBox& box, const std::string& text, const std::string& caption,
+                       MessageButtons buttons, MessageIcon icon);
+int messageBoxTitleWidth(const QMessageBox& box);
 
 // Answers from queues (an empty queue answers cancel) and records what was asked.
 class TestPrompts : public Prompts {
@@ -62,9 +80,11 @@ class TestPrompts : public Prompts {
     std::string text;  // message text, or the filter's name
     std::string caption;
     MessageButtons buttons = MessageButtons::ok;
+    std::string checkBox = "";  // the save chooser's check box, if it had one
   };
   std::deque<Answer> answers;
-  std::deque<std::optional<std::string>> files;
+  std::deque<std::optional<std::string>> files;  // for open and save, with or without a check box
+  std::deque<bool> checks;                       // the check box ticked; empty: as it starts
   std::deque<std::optional<std::uint32_t>> colours;
   std::vector<Asked> asked;
 
@@ -72,6 +92,8 @@ class TestPrompts : public Prompts {
                  MessageIcon icon) override;
   std::optional<std::string> openFile(const FileFilter& filter) override;
   std::optional<std::string> saveFile(const FileFilter& filter) override;
+  std::optional<SaveChoice> saveFileWithCheckBox(const FileFilter& filter,
+                                                 const std::string& checkBox) override;
   std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/ui/tool_windows.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include <vector>
@@ -26,9 +27,31 @@ void unfold(const ToolWindow& w) {
   resizeAndRaise(w.window, slotWidth(w.layoutSlot), slotHeight(w.layoutSlot));
 }
 
+// Mouse moves over a sub-window's title bar reach the sub-window, never the
+// dialog inside it; this passes them on as moves over the tool window.
+class CaptionMoves : public QObject {
+ public:
+  CaptionMoves(QWidget* window, int focusCode) : QObject(window), focusCode_(focusCode) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseMove) takeFocusOnMouseMove(focusCode_);
+    return false;
+  }
+
+ private:
+  int focusCode_;
+};
+
 }  // namespace
 
-void registerToolWindow(const ToolWindow& window) { windows.push_back(window); }
+void registerToolWindow(const ToolWindow& window) {
+  windows.push_back(window);
+  if (window.window && window.focus && window.window != window.focus && window.focusCode >= 0)
+    new CaptionMoves(window.window, window.focusCode);  // owned by the window
+}
 
 void resetToolWindows() {
   windows.clear();
@@ -61,6 +84,11 @@ void takeFocusOnMouseMove(int focusCode) {
     (w->focus ? w->focus : w->window)->setFocus(Qt::MouseFocusReason);
   shellFlags.activeToolCode = focusCode;
   foldHelper();
+}
+
+void focusActiveToolWindow() {
+  if (ToolWindow* w = toolWindowWithCode(shellFlags.activeToolCode))
+    (w->focus ? w->focus : w->window)->setFocus(Qt::OtherFocusReason);
 }
 
 void foldHelper() {

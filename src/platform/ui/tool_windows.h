@@ -66,7 +66,9 @@ struct ToolWindow {
 };
 
 // Registers a window; one per focus code or layout slot. The frame window is
-// registered with focus code 255 and no slot.
+// registered with focus code 255 and no slot. A window that takes part in focus
+// and folding takes it also for mouse moves over its own frame (the caption
+// strip, all a folded dialog shows), not only over the window it holds.
 void registerToolWindow(const ToolWindow& window);
 // Forgets every window and resets the flags (start-up state).
 void resetToolWindows();
@@ -76,6 +78,9 @@ ToolWindow* toolWindowInSlot(int slot);
 // The window under the mouse takes the keyboard focus unless it has it already or
 // automatic focus is off (the texture preview ignores that flag).
 void takeFocusOnMouseMove(int focusCode);
+// The keyboard back to the window of the active-tool code, after a command of
+// the frame window took it: the frame itself does nothing with the tools' keys.
+void focusActiveToolWindow();
 // Folds every foldable dialog without its fold flag (unless windows are kept
 // unfolded), then unfolds the one that has the focus.
 void foldHelper();
