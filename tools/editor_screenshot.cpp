@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   options.pack = argv[1];
   if (!vandrel::shell::startEditor(options)) return 1;
   // Room for the preview and the 3D view side by side, whatever the offscreen screen.
+  vandrel::shell::editor.frame->showNormal();  // the editor starts maximised on the small offscreen screen
   vandrel::shell::editor.frame->resize(1280, 860);
   vandrel::render::frameState.clock = nullptr;  // a fixed moment of the animation
   vandrel::render::frameState.clockValue = 6000;

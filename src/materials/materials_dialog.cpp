@@ -59,36 +59,27 @@ void showMaterial(int number) {
 MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QString::fromUtf8(kTitle));
   // Rows from the top; the trackbars share their rows.
-  auto* rows = new QVBoxLayout(this);
-  spaceInUnits(rows, ui::kMargin, ui::kGap);
-  auto row = [rows] {
-    auto* r = new QHBoxLayout;
-    rows->addLayout(r);
-    return r;
-  };
-  auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+  QVBoxLayout* rows = rowsFromTop();
+  auto row = [rows] { return newRow(rows); };
   // The captions of the steppers, the list and the two single trackbars line up their controls.
   auto caption = [this](const char* text) {
     return fixed(new QLabel(QString::fromUtf8(text), this), 0, 0,
                  {"№ материала", "№ карты", "TStage1-текстура", "TStage1-тип"});
   };
-  auto small = [this](int id, const char* text) {
-    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
-  };
   auto share = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight); };
   auto stepper = [&](const char* text, int previous, int edit, int next) {
     QHBoxLayout* r = row();
     r->addWidget(caption(text));
-    r->addWidget(small(previous, "<"));
+    r->addWidget(smallButton(previous, "<"));
     QLineEdit* field = fixed(addEdit(edit), 0, ui::kLineHeight, {"255"});
     r->addWidget(field);
-    r->addWidget(small(next, ">"));
+    r->addWidget(smallButton(next, ">"));
     r->addStretch(1);
     connect(field, &QLineEdit::editingFinished, this, [this, edit] { editFinished(edit); });
   };
   auto colour = [&](const char* text, int swatch, const int (&ids)[3]) {
     QHBoxLayout* r = row();
-    r->addWidget(label(text));
+    r->addWidget(staticText(text));
     r->addStretch(1);
     r->addWidget(fixed(addSwatch(swatch), kSwatchWidth, kSwatchHeight));
     r = row();
@@ -117,7 +108,7 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(share(addButton(kLoad, "Загрузить")), 1);
   r->addWidget(share(addButton(kSave, "Сохранить")), 1);
   r->addWidget(share(addButton(kErase, "Стереть")), 1);
-  r->addWidget(small(kFold, "/"));
+  r->addWidget(smallButton(kFold, "/"));
 
   // Child controls swallow mouse moves; the dialog watches them to take the focus.
   setMouseTracking(true);

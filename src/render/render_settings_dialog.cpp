@@ -52,7 +52,6 @@ std::uint32_t fogPixel(const scene::Scene& s) {
   return static_cast<std::uint32_t>(s.fogRed * 65536 + s.fogGreen * 256 + s.fogBlue);
 }
 
-QLabel* label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
 
 void renderAndShow() {
   renderFrame();
@@ -105,8 +104,7 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QString::fromUtf8(kTitle));
   // Rows from the top, the fog and the camera in groups; the trackbars take what
   // their rows leave over.
-  auto* rows = new QVBoxLayout(this);
-  spaceInUnits(rows, ui::kMargin, ui::kGap);
+  QVBoxLayout* rows = rowsFromTop();
   auto group = [this, rows](const char* title) {
     auto* box = new QGroupBox(QString::fromUtf8(title), this);
     auto* inside = new QVBoxLayout(box);
@@ -114,24 +112,17 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
     rows->addWidget(box);
     return inside;
   };
-  auto row = [](QVBoxLayout* into) {
-    auto* r = new QHBoxLayout;
-    into->addLayout(r);
-    return r;
-  };
+  auto row = [](QVBoxLayout* into) { return newRow(into); };
   // The captions before single trackbars and the list share one width, so those line up.
   auto caption = [this](const char* text) {
-    return fixed(label(text), 0, 0, {"start", "end", "кач-во", "зум", "RTsize"});
-  };
-  auto small = [this](int id, const char* text) {
-    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
+    return fixed(staticText(text), 0, 0, {"start", "end", "кач-во", "зум", "RTsize"});
   };
   auto share = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight); };
   auto bar = [this](int id, int minimum = 0) { return stretched(addTrackbar(id, minimum, 255), 0, 0); };
 
   QVBoxLayout* fog = group("Туман");
   QHBoxLayout* r = row(fog);
-  r->addWidget(label("цвет (rgb)"));
+  r->addWidget(staticText("цвет (rgb)"));
   r->addStretch(1);
   r->addWidget(fixed(addSwatch(kFogSwatch), kSwatchWidth, kSwatchHeight));
   r = row(fog);
@@ -143,11 +134,11 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   }
 
   r = row(group("Камера"));
-  r->addWidget(label("№"));
+  r->addWidget(staticText("№"));
   QLineEdit* number = fixed(addEdit(kCameraNumber), 0, ui::kLineHeight, {"254"});
   r->addWidget(number);
-  r->addWidget(small(kPreviousCamera, "<"));
-  r->addWidget(small(kNextCamera, ">"));
+  r->addWidget(smallButton(kPreviousCamera, "<"));
+  r->addWidget(smallButton(kNextCamera, ">"));
   r->addStretch(1);
   r->addWidget(fixed(addButton(kTakeCamera, "взять"), 0, ui::kLineHeight));
   r->addWidget(fixed(addButton(kFly, "->"), ui::kSmallButton, ui::kLineHeight));
@@ -166,7 +157,7 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   r = row(rows);
   r->addWidget(share(addButton(kLoad, "Загрузить")), 1);
   r->addWidget(share(addButton(kSave, "Сохранить")), 1);
-  r->addWidget(small(kFold, "/"));
+  r->addWidget(smallButton(kFold, "/"));
 
   // The quality and the size are not part of the refresh: they start from the data.
   setTrackbarPos(kQuality, renderSettings.quality);

@@ -90,17 +90,8 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QStringLiteral("Модификаторы"));
 
   // Rows from the top; the edits and trackbars take what their rows leave over.
-  auto* rows = new QVBoxLayout(this);
-  spaceInUnits(rows, ui::kMargin, ui::kGap);
-  auto row = [rows] {
-    auto* r = new QHBoxLayout;
-    rows->addLayout(r);
-    return r;
-  };
-  auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
-  auto small = [this](int id, const char* caption) {
-    return fixed(addButton(id, caption), ui::kSmallButton, ui::kLineHeight);
-  };
+  QVBoxLayout* rows = rowsFromTop();
+  auto row = [rows] { return newRow(rows); };
   auto button = [this](int id, const char* caption) { return fixed(addButton(id, caption), 0, ui::kLineHeight); };
   auto number = [this](int id, const char* widest) { return fixed(addEdit(id), 0, ui::kLineHeight, {widest}); };
   auto wide = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight, {"-32768"}); };
@@ -108,14 +99,14 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   QHBoxLayout* r = row();
   r->addWidget(stretched(addButton(kModCreate, "создать"), 0, ui::kLineHeight), 1);
   r->addWidget(stretched(addButton(kModDelete, "удалить"), 0, ui::kLineHeight), 1);
-  r->addWidget(small(kModFold, "/"));
+  r->addWidget(smallButton(kModFold, "/"));
 
   r = row();
-  r->addWidget(small(kModPrevious, "<"));
-  r->addWidget(label("№"));
+  r->addWidget(smallButton(kModPrevious, "<"));
+  r->addWidget(staticText("№"));
   r->addWidget(number(kModIndex, "254"));
-  r->addWidget(small(kModNext, ">"));
-  r->addWidget(small(kModLast, ">|"));
+  r->addWidget(smallButton(kModNext, ">"));
+  r->addWidget(smallButton(kModLast, ">|"));
   r->addStretch(1);
   r->addWidget(number(kModCount, "255"));
   // Both boxes only show the selection.
@@ -123,7 +114,7 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   static_cast<QLineEdit*>(control(kModCount))->setReadOnly(true);
 
   r = row();
-  r->addWidget(label("тип"));
+  r->addWidget(staticText("тип"));
   r->addWidget(stretched(addCombo(kModKind), 0, ui::kLineHeight), 1);
 
   // Both parameter labels are as wide as the longest either can show, so the boxes line up.
@@ -136,8 +127,8 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
     QHBoxLayout* p = row();
     p->addWidget(fixed(addLabel(labelId, caption), 0, 0, labels));
     p->addWidget(wide(addEdit(edit)), 1);
-    p->addWidget(small(minus, "-"));
-    p->addWidget(small(plus, "+"));
+    p->addWidget(smallButton(minus, "-"));
+    p->addWidget(smallButton(plus, "+"));
     p->addWidget(button(apply, "<-ok"));
   };
   parameter(kModStrengthLabel, "сила", kModStrengthEdit, kModStrengthMinus, kModStrengthPlus, kModStrengthApply);
@@ -146,7 +137,7 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   rows->addWidget(stretched(addTrackbar(kModRadiusCoarse, -kBarLimit, kBarLimit), 0, 0));
   rows->addWidget(stretched(addTrackbar(kModRadiusFine, -kBarLimit, kBarLimit), 0, 0));
 
-  rows->addWidget(label("x               y              z"));
+  rows->addWidget(staticText("x               y              z"));
   r = row();
   for (int id : {kModOffsetX, kModOffsetY, kModOffsetZ}) r->addWidget(wide(addEdit(id)), 1);
   r->addWidget(button(kModOffsetsApply, "<-ok"));

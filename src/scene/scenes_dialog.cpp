@@ -59,20 +59,11 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
 
   // Rows from the top; boxes that may hold a signed 16-bit number show "-32768"
   // whole, and the lists, edits and trackbars take what their rows leave over.
-  auto* rows = new QVBoxLayout(this);
-  spaceInUnits(rows, ui::kMargin, ui::kGap);
-  auto row = [rows] {
-    auto* r = new QHBoxLayout;
-    rows->addLayout(r);
-    return r;
-  };
-  auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+  QVBoxLayout* rows = rowsFromTop();
+  auto row = [rows] { return newRow(rows); };
   // The captions before the number boxes share one width, so the boxes line up.
   auto caption = [this](const char* text) {
     return fixed(new QLabel(QString::fromUtf8(text), this), 0, 0, {"Материал", "Текстура", "Сетка", "альфа"});
-  };
-  auto small = [this](int id, const char* text) {
-    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
   };
   auto button = [this](int id, const char* text, std::vector<std::string> captions = {}) {
     return fixed(addButton(id, text), 0, ui::kLineHeight, std::move(captions));
@@ -83,25 +74,25 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   auto number = [this](int id, const char* widest) { return fixed(addEdit(id), 0, ui::kLineHeight, {widest}); };
 
   QHBoxLayout* r = row();
-  r->addWidget(small(kScenePrevious, "<"));
+  r->addWidget(smallButton(kScenePrevious, "<"));
   r->addWidget(number(kSceneNumber, "126"));
-  r->addWidget(small(kSceneNext, ">"));
+  r->addWidget(smallButton(kSceneNext, ">"));
   r->addWidget(button(kSceneCreate, "crt"));
   r->addWidget(button(kSceneDelete, "del"));
   r->addStretch(1);
-  r->addWidget(small(kScenesFoldFlag, "/"));
+  r->addWidget(smallButton(kScenesFoldFlag, "/"));
 
   r = row();
-  r->addWidget(small(kObjectFirst, "|<"));
-  r->addWidget(small(kObjectPrevious, "<"));
+  r->addWidget(smallButton(kObjectFirst, "|<"));
+  r->addWidget(smallButton(kObjectPrevious, "<"));
   r->addWidget(number(kObjectNumber, "254"));
-  r->addWidget(small(kObjectNext, ">"));
-  r->addWidget(small(kObjectLast, ">|"));
+  r->addWidget(smallButton(kObjectNext, ">"));
+  r->addWidget(smallButton(kObjectLast, ">|"));
   r->addStretch(1);
 
   r = row();
   for (auto [id, axis] : {std::pair{kPositionX, "x"}, {kPositionY, "y"}, {kPositionZ, "z"}}) {
-    r->addWidget(label(axis));
+    r->addWidget(staticText(axis));
     r->addWidget(share(addEdit(id), {"-32768"}), 1);
   }
   r->addWidget(button(kApplyPosition, "<-ок"));
@@ -121,7 +112,7 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r = row();
   r->addWidget(caption("Сетка"));
   r->addWidget(number(kGridN, "255"));
-  r->addWidget(label("на"));
+  r->addWidget(staticText("на"));
   r->addWidget(number(kGridM, "255"));
   r->addStretch(1);
   r->addWidget(button(kApplyGrid, "<-ок"));
@@ -130,9 +121,9 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
                                        {"Текстура", kTextureDown, kTextureNumber, kTextureUp}}) {
     r = row();
     r->addWidget(caption(text));
-    r->addWidget(small(down, "<"));
+    r->addWidget(smallButton(down, "<"));
     r->addWidget(number(shown, "255"));
-    r->addWidget(small(up, ">"));
+    r->addWidget(smallButton(up, ">"));
     r->addStretch(1);
   }
 
@@ -141,9 +132,9 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(share(addCombo(kAlphaList)), 1);
 
   r = row();
-  r->addWidget(label("cU"));
+  r->addWidget(staticText("cU"));
   r->addWidget(number(kRepeatU, "255"));
-  r->addWidget(label("cV"));
+  r->addWidget(staticText("cV"));
   r->addWidget(number(kRepeatV, "255"));
   r->addStretch(1);
   r->addWidget(button(kApplyRepeat, "<-oк"));
@@ -155,7 +146,7 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
     r->addWidget(share(addButton(id, text), {chosen}), 1);
 
   r = row();
-  r->addWidget(label("Масштаб"));
+  r->addWidget(staticText("Масштаб"));
   r->addWidget(stretched(addTrackbar(kScaleCoarse, 0, 127), 0, 0), 1);
   rows->addWidget(stretched(addTrackbar(kScaleFine, 0, 255), 0, 0));
   r = row();

@@ -77,9 +77,6 @@ TextureAnimationDialog::~TextureAnimationDialog() {
 }
 
 void TextureAnimationDialog::createControls() {
-  auto small = [this](int id, const char* text) {
-    return fixed(addButton(id, text), ui::kSmallButton, ui::kLineHeight);
-  };
   auto button = [this](int id, const char* text) { return fixed(addButton(id, text), kPlayWidth, ui::kLineHeight); };
   auto number = [this](int id, bool readOnly, const char* widest) {
     QLineEdit* e = fixed(addEdit(id), 0, ui::kLineHeight, {widest});
@@ -88,14 +85,9 @@ void TextureAnimationDialog::createControls() {
     return e;
   };
 
-  auto row = [](QBoxLayout* into) {
-    auto* r = new QHBoxLayout;
-    into->addLayout(r);
-    return r;
-  };
+  auto row = [](QBoxLayout* into) { return newRow(into); };
 
-  auto* outer = new QVBoxLayout(this);
-  spaceInUnits(outer, ui::kMargin, ui::kGap);
+  QVBoxLayout* outer = rowsFromTop();
 
   // Morph.
   QHBoxLayout* r = row(outer);
@@ -107,13 +99,13 @@ void TextureAnimationDialog::createControls() {
   r = row(outer);
   r->addWidget(caption(this, "Опорный кадр"));
   r->addWidget(number(kReferenceSlot, true, "255"));
-  r->addWidget(small(kPreviousReference, "<"));
-  r->addWidget(small(kNextReference, ">"));
+  r->addWidget(smallButton(kPreviousReference, "<"));
+  r->addWidget(smallButton(kNextReference, ">"));
   r->addStretch(1);
   r->addWidget(caption(this, "Глубина"));
   r->addWidget(number(kMorphDepth, false, "253"));
-  r->addWidget(small(kMorphDeeper, "+"));
-  r->addWidget(small(kMorphShallower, "-"));
+  r->addWidget(smallButton(kMorphDeeper, "+"));
+  r->addWidget(smallButton(kMorphShallower, "-"));
   outer->addWidget(stretched(addTrackbar(kTime), 0, 0));
 
   // Sinus animation.
@@ -126,13 +118,13 @@ void TextureAnimationDialog::createControls() {
   r->addStretch(1);
   r->addWidget(caption(group, "Номер команды в логе"));
   r->addWidget(number(kCommandNumber, true, "253"));
-  r->addWidget(small(kNextCommand, "+"));
-  r->addWidget(small(kPreviousCommand, "-"));
+  r->addWidget(smallButton(kNextCommand, "+"));
+  r->addWidget(smallButton(kPreviousCommand, "-"));
   r = row(sinus);
   r->addWidget(caption(group, "Глубина"));
   r->addWidget(number(kSinusDepth, false, "253"));
-  r->addWidget(small(kSinusDeeper, "+"));
-  r->addWidget(small(kSinusShallower, "-"));
+  r->addWidget(smallButton(kSinusDeeper, "+"));
+  r->addWidget(smallButton(kSinusShallower, "-"));
   r->addStretch(1);
   r->addWidget(caption(group, "стадий:"));
   r->addWidget(number(kSinusStages, false, "256"));
@@ -158,7 +150,7 @@ void TextureAnimationDialog::createControls() {
   r->addWidget(stretched(addButton(kLoad, "Загрузить"), 0, ui::kLineHeight), 1);
   r->addWidget(stretched(addButton(kSave, "Сохранить"), 0, ui::kLineHeight), 1);
   r->addWidget(stretched(addButton(kErase, "Стереть"), 0, ui::kLineHeight), 1);
-  r->addWidget(small(kFold, "/"));
+  r->addWidget(smallButton(kFold, "/"));
   outer->addWidget(group, 1);
 
   for (QWidget* child : findChildren<QWidget*>()) child->setMouseTracking(true);

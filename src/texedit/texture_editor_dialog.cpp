@@ -197,16 +197,13 @@ void TextureEditorDialog::buildControls() {
   addAction(kExportPng, "Экспорт PNG");
   root->setMenuBar(menuBar_);
 
-  auto small = [this](int id, const char* text, int height = ui::kLineHeight) {
-    return fixed(addButton(id, text), ui::kSmallButton, height);
-  };
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("Текстура"), this));
   QLineEdit* slot = fixed(addEdit(kSlotNumber), 0, ui::kLineHeight, {"255"});
   slot->setReadOnly(true);
   top->addWidget(slot);
-  top->addWidget(small(kPreviousSlot, "<"));
-  top->addWidget(small(kNextSlot, ">"));
+  top->addWidget(smallButton(kPreviousSlot, "<"));
+  top->addWidget(smallButton(kNextSlot, ">"));
   top->addStretch(1);
   top->addWidget(new QLabel(QStringLiteral("Размер:"), this));
   top->addWidget(fixed(addCombo(kSizeCombo), 0, ui::kLineHeight));
@@ -246,8 +243,8 @@ void TextureEditorDialog::buildControls() {
     auto* line = new QHBoxLayout;
     spaceInUnits(line, 0, ui::kGap);
     line->addWidget(stretched(addTrackbar(ids.trackbar), 0, kParameterLineHeight), 1);
-    line->addWidget(small(ids.plus, "+", kParameterLineHeight));
-    line->addWidget(small(ids.minus, "-", kParameterLineHeight));
+    line->addWidget(smallButton(ids.plus, "+", kParameterLineHeight));
+    line->addWidget(smallButton(ids.minus, "-", kParameterLineHeight));
     QLineEdit* number = fixed(addEdit(ids.edit), 0, kParameterLineHeight, {"255"});
     number->setReadOnly(true);
     number->setText(QStringLiteral("0"));
@@ -264,8 +261,8 @@ void TextureEditorDialog::buildControls() {
   for (QPushButton* button : {ok, addButton(kChangeEntry, "Изменить"), addButton(kDeleteEntry, "Удалить"),
                               addButton(kEraseAll, "Стереть все")})
     bottom->addWidget(stretched(button, 0, ui::kLineHeight), 1);
-  bottom->addWidget(small(kFold, "/"));
-  bottom->addWidget(small(kTimingTest, "T"));
+  bottom->addWidget(smallButton(kFold, "/"));
+  bottom->addWidget(smallButton(kTimingTest, "T"));
   root->addLayout(bottom);
 }
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QVBoxLayout>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -169,6 +170,24 @@ void Dialog::applySizing(const Sizing& s) const {
 void Dialog::spaceInUnits(QLayout* layout, int margin, int spacing) {
   spacings_.push_back({layout, margin, spacing});
   applySpacing(spacings_.back());
+}
+
+QVBoxLayout* Dialog::rowsFromTop() {
+  auto* rows = new QVBoxLayout(this);
+  spaceInUnits(rows, kMargin, kGap);
+  return rows;
+}
+
+QHBoxLayout* Dialog::newRow(QBoxLayout* column) {
+  auto* row = new QHBoxLayout;
+  column->addLayout(row);
+  return row;
+}
+
+QLabel* Dialog::staticText(std::string_view text) { return new QLabel(qtext(text), this); }
+
+QPushButton* Dialog::smallButton(int id, std::string_view caption, int heightUnits) {
+  return fixed(addButton(id, caption), kSmallButton, heightUnits);
 }
 
 void Dialog::applySpacing(const Spacing& s) const {

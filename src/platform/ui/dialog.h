@@ -21,6 +21,9 @@ class QLabel;
 class QLayout;
 class QLineEdit;
 class QListWidget;
+class QBoxLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
@@ -81,6 +84,15 @@ class Dialog : public QWidget, public CommandTarget {
   }
   // A layout's margins and the spacing of its items, in units.
   void spaceInUnits(QLayout* layout, int margin, int spacing);
+  // The dialog's own layout: rows from the top, a margin from its edges and a gap
+  // between its rows.
+  QVBoxLayout* rowsFromTop();
+  // A new row at the bottom of a column.
+  static QHBoxLayout* newRow(QBoxLayout* column);
+  // Text beside the controls, without an id.
+  QLabel* staticText(std::string_view text);
+  // A button one small unit wide: "<", ">", "+", "-", "/".
+  QPushButton* smallButton(int id, std::string_view caption, int heightUnits = kLineHeight);
 
   // Handlers, called for user changes and for commands sent to the dialog.
   void command(int) override {}
