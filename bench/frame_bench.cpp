@@ -1,7 +1,8 @@
 // Times one whole frame of a busy scene: 200 spheres of 32 x 32 with three
 // modifiers each and a sun, meshes rebuilt and drawn by the software device at
 // 640 x 480, clones expanded, the texture uploaded and entry 0 copied back; and
-// the demo pack's frame. Each on one thread and on every core.
+// the demo pack's frame; two cubes on the largest grids. Each on one thread and
+// on every core.
 //
 //   build/frame_bench
 
@@ -109,6 +110,41 @@ void renderDemoFrame(benchmark::State& state) {
   render::releaseDevice();
 }
 
+// Two cubes on grids of 127 x 127 and of 255 x 255 (1.56 million triangles): a
+// frame's cost must grow with its triangles, not faster, however large a mesh is.
+void renderHugeGridFrame(benchmark::State& state) {
+  const Threads threads(state.range(1));
+  pack::resetDocument();
+  geometry::resetMeshState();
+  render::resetFrameState();
+  render::createDevice();
+  scene::Scene& sc = scene::currentSceneRecord();
+  sc.objectCount = 2;
+  for (int k = 0; k < 2; ++k) {
+    scene::SceneObject& o = scene::objectRecord(0, k);
+    o = scene::newSceneObject();
+    o.primitive = scene::kCube;
+    o.gridN = o.gridM = static_cast<std::uint8_t>(state.range(0));
+    o.scaleX = o.scaleY = o.scaleZ = 80;
+    o.texture = render::kWhiteTexture;
+    o.posX = static_cast<std::int16_t>(k ? 100 : -100);
+    o.posZ = -400;
+  }
+  int triangles = 0;
+  for (auto _ : state) {
+    render::renderFrameAt(0.0f);
+    triangles = geometry::meshState.triangleCount * 2;
+    benchmark::DoNotOptimize(render::deviceSetup.device->backBuffer());
+  }
+  state.counters["triangles/s"] =
+      benchmark::Counter(static_cast<double>(triangles), benchmark::Counter::kIsIterationInvariantRate);
+  const std::uint32_t* image = render::deviceSetup.device->backBuffer();
+  int covered = 0;
+  for (int i = 0; i < 640 * 480; ++i) covered += image[i] != render::kBackgroundColour;
+  state.counters["covered"] = covered / (640.0 * 480.0);
+  render::releaseDevice();
+}
+
 // One thread, then every core of the machine.
 std::vector<std::int64_t> threadCounts() {
   if (os::threadCount() == 1) return {1};
@@ -127,4 +163,8 @@ BENCHMARK(renderBusyFrame)
         for (std::int64_t threads : threadCounts()) b->Args({crowded, threads});
     })
     ->ArgNames({"crowded", "threads"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(renderHugeGridFrame)
+    ->ArgsProduct({{127, 255}, threadCounts()})
+    ->ArgNames({"grid", "threads"})
     ->Unit(benchmark::kMillisecond);

@@ -161,7 +161,7 @@ void replayExample(benchmark::State& state, const std::string& path) {
   const Threads threads(state);
   prepareStore(edge);
   std::string text, error;
-  if (!vandrel::os::readFile(path, kMaxLogFileBytes, &text, &error)) {
+  if (!vandrel::os::readFile(path, &text, &error)) {
     state.SkipWithError(error.c_str());
     return;
   }

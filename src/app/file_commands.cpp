@@ -28,7 +28,6 @@ namespace {
 
 enum class FileKind { Pack, SceneLayer, TextureLog, Material, RenderSettings, SinusAnimation, Unknown };
 
-constexpr std::size_t kMaxFileBytes = 1'000'000;
 
 FileKind kindOf(const std::string& path) {
   const std::size_t dot = path.rfind('.');
@@ -114,7 +113,7 @@ std::string writeOf(FileKind kind, int sinusCount) {
 std::string load(const std::string& path, FileKind kind, int* sinusCount) {
   if (kind == FileKind::Unknown) return "'" + path + "': " + readInto(kind, "", sinusCount);
   std::string text, error;
-  if (!os::readFile(path, kMaxFileBytes, &text, &error)) return error;
+  if (!os::readFile(path, &text, &error)) return error;
   if (const os::TextProblem problem = checkText(kind, text)) return path + ": " + os::describeProblem(text, problem);
   pack::resetDocument();
   const std::string problem = readInto(kind, text, sinusCount);

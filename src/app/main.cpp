@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "app/file_commands.h"
+#include "app/memory_guard.h"
 #include "app/scene_commands.h"
 #include "app/texture_command.h"
 #include "shell/editor.h"
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     vandrel::shell::EditorOptions options;
     options.userConfigFolder = fromDesktop;
     if (argc == first + 1) options.pack = argv[first];
-    return vandrel::shell::runEditor(argc, argv, options);
+    return vandrel::app::runWithinMemory(std::cerr, [&] { return vandrel::shell::runEditor(argc, argv, options); });
   }
 
   CLI::App app{"VandreL: procedural textures and scenes. Without arguments, or with a .vsc pack, "
@@ -125,26 +126,28 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (*textureCommand) return vandrel::app::runTextureCommand(texture, std::cerr);
-  if (*meshCommand) {
-    if (!allObjects && object < 0) {
-      std::cerr << "vandrel: mesh needs --object O or --all\n";
-      return 2;
-    }
-    if (!allObjects) mesh.object = object;
-    for (auto [text, vector, name] : {std::tuple{&eye, &mesh.eye, "--eye"}, std::tuple{&target, &mesh.target, "--target"}}) {
-      if (text->empty()) continue;
-      vandrel::app::Vector3 v;
-      if (!vandrel::app::parseVector3(*text, &v)) {
-        std::cerr << "vandrel: " << name << " takes x,y,z\n";
+  return vandrel::app::runWithinMemory(std::cerr, [&]() -> int {
+    if (*textureCommand) return vandrel::app::runTextureCommand(texture, std::cerr);
+    if (*meshCommand) {
+      if (!allObjects && object < 0) {
+        std::cerr << "vandrel: mesh needs --object O or --all\n";
         return 2;
       }
-      *vector = v;
+      if (!allObjects) mesh.object = object;
+      for (auto [text, vector, name] : {std::tuple{&eye, &mesh.eye, "--eye"}, std::tuple{&target, &mesh.target, "--target"}}) {
+        if (text->empty()) continue;
+        vandrel::app::Vector3 v;
+        if (!vandrel::app::parseVector3(*text, &v)) {
+          std::cerr << "vandrel: " << name << " takes x,y,z\n";
+          return 2;
+        }
+        *vector = v;
+      }
+      return vandrel::app::runMeshCommand(mesh, std::cerr);
     }
-    return vandrel::app::runMeshCommand(mesh, std::cerr);
-  }
-  if (*renderCommand) return vandrel::app::runRenderCommand(renderOptions, std::cerr);
-  if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
-  if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
-  return 2;
+    if (*renderCommand) return vandrel::app::runRenderCommand(renderOptions, std::cerr);
+    if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
+    if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
+    return 2;
+  });
 }

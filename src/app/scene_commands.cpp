@@ -25,7 +25,7 @@ namespace vandrel::app {
 
 namespace {
 
-constexpr std::size_t kMaxFileBytes = 1'000'000;
+constexpr std::streamoff kObjPiece = 1 << 20;  // bytes of OBJ text handed on at a time
 
 bool endsWith(const std::string& s, const char* suffix) {
   const std::size_t n = std::strlen(suffix);
@@ -46,18 +46,31 @@ void applyCamera(const SceneCommandOptions& o) {
   if (o.zoom) c.zoom = *o.zoom;
 }
 
-std::string objText(const std::vector<gfx::Vertex>& vertices) {
-  std::ostringstream out;
-  out.precision(9);
-  for (const gfx::Vertex& v : vertices) out << "v " << v.x << ' ' << v.y << ' ' << v.z << '\n';
-  for (const gfx::Vertex& v : vertices) out << "vt " << v.tu << ' ' << v.tv << '\n';
-  for (const gfx::Vertex& v : vertices) out << "vn " << v.nx << ' ' << v.ny << ' ' << v.nz << '\n';
-  for (std::size_t t = 0; t + 2 < vertices.size(); t += 3) {
-    out << 'f';
-    for (std::size_t k = t + 1; k <= t + 3; ++k) out << ' ' << k << '/' << k << '/' << k;
-    out << '\n';
-  }
-  return out.str();
+// One object's vertices as OBJ, numbered on from `before` vertices of the objects
+// written ahead of it, handed to the file a piece at a time: a mesh of millions of
+// vertices needs no text of hundreds of megabytes.
+void writeObj(os::FileWriter& out, const gfx::Vertex* vertices, std::size_t count, std::size_t before) {
+  std::ostringstream text;
+  text.precision(9);
+  auto pass = [&](auto&& line) {
+    for (std::size_t k = 0; k < count; ++k) {
+      line(k);
+      if (text.tellp() >= kObjPiece) {
+        out.write(text.str());
+        text.str("");
+      }
+    }
+  };
+  pass([&](std::size_t k) { text << "v " << vertices[k].x << ' ' << vertices[k].y << ' ' << vertices[k].z << '\n'; });
+  pass([&](std::size_t k) { text << "vt " << vertices[k].tu << ' ' << vertices[k].tv << '\n'; });
+  pass([&](std::size_t k) { text << "vn " << vertices[k].nx << ' ' << vertices[k].ny << ' ' << vertices[k].nz << '\n'; });
+  pass([&](std::size_t k) {
+    if (k % 3 != 0 || k + 2 >= count) return;
+    text << 'f';
+    for (std::size_t n = before + k + 1; n <= before + k + 3; ++n) text << ' ' << n << '/' << n << '/' << n;
+    text << '\n';
+  });
+  out.write(text.str());
 }
 
 }  // namespace
@@ -73,7 +86,7 @@ std::string prepareScene(const SceneCommandOptions& o) {
   if (o.camera && (*o.camera < 0 || *o.camera > 254)) return "--camera must be 0..254";
   if (o.quality < 0 || o.quality > 255) return "--quality must be 0..255";
   std::string text, error;
-  if (!os::readFile(o.input, kMaxFileBytes, &text, &error)) return error;
+  if (!os::readFile(o.input, &text, &error)) return error;
   if (const os::TextProblem problem = pack ? pack::checkPack(text) : scene::checkSceneLayer(text))
     return o.input + ": " + os::describeProblem(text, problem);
 
@@ -113,25 +126,26 @@ int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
   scene::Scene& sc = scene::sceneStore.scenes[o.scene];
   const int first = o.object ? *o.object : 0;
   const int last = o.object ? *o.object : sc.objectCount - 1;
-  std::vector<gfx::Vertex> vertices;
+  // Each object goes to the file as soon as it is built, so memory holds one
+  // mesh however many objects there are; the file replaces an old one only whole.
+  os::FileWriter out;
+  std::string error;
+  if (!out.open(o.output, &error)) return fail(err, error);
+  std::size_t before = 0;
   const std::uint8_t current = sc.currentObject;
   for (int object = first; object <= last; ++object) {
     sc.currentObject = static_cast<std::uint8_t>(object);
     geometry::buildCurrentObjectMesh();
     const geometry::MeshState& m = geometry::meshState;
-    vertices.insert(vertices.end(), m.vertices.begin(), m.vertices.begin() + m.vertexCount);
+    const auto count = static_cast<std::size_t>(m.vertexCount);
+    if (obj)
+      writeObj(out, m.vertices.data(), count, before);
+    else
+      out.write(std::string_view(reinterpret_cast<const char*>(m.vertices.data()), count * sizeof(gfx::Vertex)));
+    before += count;
   }
   sc.currentObject = current;
-
-  std::string bytes;
-  if (obj) {
-    bytes = objText(vertices);
-  } else {
-    bytes.resize(vertices.size() * sizeof(gfx::Vertex));
-    if (!vertices.empty()) std::memcpy(bytes.data(), vertices.data(), bytes.size());
-  }
-  std::string error;
-  if (!os::writeFile(o.output, bytes, &error)) return fail(err, error);
+  if (!out.commit(&error)) return fail(err, error);
   return 0;
 }
 

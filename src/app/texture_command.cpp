@@ -1,5 +1,6 @@
 #include "app/texture_command.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "app/image_output.h"
@@ -17,15 +18,22 @@ using namespace vandrel::texgen;
 
 namespace {
 
+constexpr std::size_t kUnknownLinesShown = 20;
+
 int fail(std::ostream& err, const std::string& message) {
   err << "vandrel: " << message << '\n';
   return 1;
 }
 
 void reportLogWarnings(const LogReadResult& read, const std::string& input, std::ostream& err) {
-  // The editor shows "неизвестная команда" for each such line and skips it.
-  for (int line : read.unknownLines)
-    err << "vandrel: warning: " << input << ":" << line << ": неизвестная команда\n";
+  // Each such line is skipped, as the editor skips it; a file of thousands of
+  // them is told of by its first few and a count.
+  const std::size_t shown = std::min(read.unknownLines.size(), kUnknownLinesShown);
+  for (std::size_t i = 0; i < shown; ++i)
+    err << "vandrel: warning: " << input << ":" << read.unknownLines[i] << ": неизвестная команда\n";
+  if (read.unknownLines.size() > shown)
+    err << "vandrel: warning: " << input << ": и ещё неизвестных команд: " << read.unknownLines.size() - shown
+        << "\n";
   if (read.stoppedAtCapacity)
     err << "vandrel: warning: " << input << ": the log is full at edge " << textureStore.edgeSize
         << " (" << currentCapacity() - 1 << " operations); the rest is ignored\n";
@@ -41,7 +49,7 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
                          " is not one of 32, 64, 128, 256, 512");
 
   std::string text, error;
-  if (!os::readFile(options.input, kMaxLogFileBytes, &text, &error)) return fail(err, error);
+  if (!os::readFile(options.input, &text, &error)) return fail(err, error);
   // The editor's own check: what it refuses to load is refused here too.
   if (const os::TextProblem problem = checkLogText(text))
     return fail(err, options.input + ": " + os::describeProblem(text, problem));

@@ -251,7 +251,7 @@ os::TextProblem checkMaterialText(std::string_view text) {
 
 bool loadMaterialFile(const std::string& path, std::string* error) {
   std::string text;
-  if (!os::readFile(path, kMaxMaterialFileBytes, &text, error)) return false;
+  if (!os::readFile(path, &text, error)) return false;
   if (const os::TextProblem problem = checkMaterialText(text)) {
     if (error) *error = os::refusalMessage(path, text, problem);
     return false;

@@ -20,7 +20,6 @@ inline constexpr int kMaxMapNumber = 254;
 inline constexpr int kMaxStageTexture = 254;
 inline constexpr double kTrackbarScale = 64.0;  // a trackbar step is 1/64 of a colour unit
 inline constexpr float kErasedValue = 64.0f;    // "Стереть" stores 64.0, not 1.0
-inline constexpr std::size_t kMaxMaterialFileBytes = 1'000'000;
 
 // The device's own record, so the renderer hands materials[m] to setMaterial as it is.
 using Material = gfx::D3DMATERIAL9;

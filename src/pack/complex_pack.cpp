@@ -27,7 +27,6 @@ namespace {
 constexpr int kStoredMaterials = 255;  // material 255 is not stored
 constexpr int kFirstStoredSlot = 1;
 constexpr int kLastStoredSlot = 253;  // slots 0, 254 and 255 are not stored
-constexpr std::size_t kMaxPackBytes = 1'000'000;
 
 constexpr std::string_view kGeometryMarker = "section:geometry";
 constexpr std::string_view kMaterialsMarker = "section:materials";
@@ -247,7 +246,7 @@ bool savePack(const std::string& path, std::string* error) {
 }
 
 bool readPackFile(const std::string& path, std::string* text, std::string* error) {
-  if (!os::readFile(path, kMaxPackBytes, text, error)) return false;
+  if (!os::readFile(path, text, error)) return false;
   if (const os::TextProblem problem = checkPack(*text)) {
     if (error) *error = os::refusalMessage(path, *text, problem);
     return false;

@@ -50,7 +50,7 @@ bool savePack(const std::string& path, std::string* error);
 // A checked pack text into the store, made undo snapshot 1.
 void loadPackText(std::string_view text, TextureRebuild rebuild = TextureRebuild::Rebuild);
 
-// Reads at most 1,000,000 bytes of the file, loads it, and makes it undo snapshot 1.
+// Reads the whole file, loads it, and makes it undo snapshot 1.
 // Returns false, changing nothing, when the file cannot be read or is refused.
 bool loadPack(const std::string& path, std::string* error,
               TextureRebuild rebuild = TextureRebuild::Rebuild);

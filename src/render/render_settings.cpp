@@ -219,7 +219,7 @@ os::TextProblem checkRenderSettingsText(std::string_view text) {
 
 bool loadRenderSettingsFile(const std::string& path, std::string* error) {
   std::string text;
-  if (!os::readFile(path, kMaxRenderSettingsFileBytes, &text, error)) return false;
+  if (!os::readFile(path, &text, error)) return false;
   if (const os::TextProblem problem = checkRenderSettingsText(text)) {
     if (error) *error = os::refusalMessage(path, text, problem);
     return false;

@@ -24,7 +24,6 @@ inline constexpr std::int32_t kFogDefaultStart = 240;
 inline constexpr std::int32_t kFogDefaultEnd = 255;
 inline constexpr double kDegreesToRadians = 0.017453292519943295;
 inline constexpr float kFlyStep = 0.00999999977648258f;
-inline constexpr std::size_t kMaxRenderSettingsFileBytes = 1'000'000;
 
 struct Camera {
   double eyeX, eyeY, eyeZ;

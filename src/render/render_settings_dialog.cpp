@@ -47,9 +47,11 @@ void redrawHook() {
   if (settingsDialog) settingsDialog->redrawSwatch();
 }
 
-// The swatch's pixel value, also the chooser's starting colour.
+// The swatch's pixel value, also the chooser's starting colour. Unsigned, since a
+// pack may hold any fog value and the signed sum would overflow.
 std::uint32_t fogPixel(const scene::Scene& s) {
-  return static_cast<std::uint32_t>(s.fogRed * 65536 + s.fogGreen * 256 + s.fogBlue);
+  return static_cast<std::uint32_t>(s.fogRed) * 65536u + static_cast<std::uint32_t>(s.fogGreen) * 256u +
+         static_cast<std::uint32_t>(s.fogBlue);
 }
 
 

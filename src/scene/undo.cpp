@@ -12,7 +12,6 @@ std::int32_t undoCounter = 0;
 
 namespace {
 
-constexpr std::size_t kMaxSnapshotBytes = 1000000;
 
 bool snapshotPath(std::int32_t number, std::string* path, std::string* error) {
   std::string folder;
@@ -38,7 +37,7 @@ bool undo(std::string* error) {
   if (undoCounter <= 1) return false;
   std::string path, text;
   if (!snapshotPath(undoCounter - 1, &path, error)) return false;
-  if (!os::readFile(path, kMaxSnapshotBytes, &text, error)) return false;
+  if (!os::readFile(path, &text, error)) return false;
 
   const int scene = sceneStore.currentScene;
   --undoCounter;

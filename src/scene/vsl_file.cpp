@@ -9,7 +9,6 @@
 namespace vandrel::scene {
 
 namespace {
-constexpr std::size_t kMaxLayerBytes = 1000000;
 }
 
 os::TextProblem checkSceneLayer(std::string_view text) {
@@ -19,7 +18,7 @@ os::TextProblem checkSceneLayer(std::string_view text) {
 
 bool loadSceneLayer(const std::string& path, std::string* error) {
   std::string text;
-  if (!os::readFile(path, kMaxLayerBytes, &text, error)) return false;
+  if (!os::readFile(path, &text, error)) return false;
   if (const os::TextProblem problem = checkSceneLayer(text)) {
     if (error) *error = os::refusalMessage(path, text, problem);
     return false;

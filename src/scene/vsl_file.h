@@ -12,7 +12,7 @@ namespace vandrel::scene {
 // count outside 1..255 or a modifier or clone count above 255.
 os::TextProblem checkSceneLayer(std::string_view text);
 
-// Loads at most 1,000,000 bytes of the file into the current scene, starts the
+// Loads the whole file into the current scene, starts the
 // undo history afresh with the loaded state as snapshot 1 and makes object 0
 // current. A file that cannot be read or is refused returns false with a reason
 // naming the file and changes nothing. A failed snapshot does not fail the load.

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
@@ -137,6 +138,23 @@ void showFrameMaximised() {
   }
   editor.frame->showMaximized();
 }
+
+// A file too large for the machine's memory (a pack of huge grids, say) fails an
+// allocation somewhere inside an event: it is told, and the editor goes on with
+// the work it has, instead of ending with it.
+class EditorApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+      ui::prompts().message("Недостаточно памяти: действие не выполнено.", kTitle, ui::MessageButtons::ok,
+                            ui::MessageIcon::error);
+      return false;
+    }
+  }
+};
 
 bool displayAvailable() {
   return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -305,7 +323,7 @@ int runEditor(int argc, char** argv, const EditorOptions& options) {
                  "commands texture, mesh, render, info and resave work without one\n");
     return 1;
   }
-  QApplication application(argc, argv);
+  EditorApplication application(argc, argv);
   loadQtTranslations();  // without them the system dialogs speak English
   QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
   QApplication::setWindowIcon(programIcon());

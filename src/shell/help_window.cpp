@@ -48,7 +48,7 @@ std::string readHelpText(const std::string& programDirectory) {
   std::string bytes;
   for (const std::string& folder :
        {startDirectory, programDirectory, programDirectory + "/" VANDREL_DATA_FROM_PROGRAM})
-    if (os::readFile(folder + "/help.txt", kMaxHelpBytes, &bytes, nullptr)) return helpTextFromBytes(bytes);
+    if (os::readFileStart(folder + "/help.txt", kMaxHelpBytes, &bytes, nullptr)) return helpTextFromBytes(bytes);
   return {};
 }
 

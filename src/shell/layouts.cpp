@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QStyle>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstring>
 
 #include "platform/os/files.h"
+#include "platform/os/window_layout.h"
 
 namespace vandrel::shell {
 
@@ -17,37 +19,29 @@ std::string startDirectory = ".";
 
 namespace {
 
-constexpr std::size_t kLayoutBytes = kLayoutValues * 4;
 // The slots a read places, in this order; the rest are written as zeros.
 constexpr int kPlacedSlots[] = {0, 1, 2, 4, 5, 6, 7, 8, 10};
 
 bool resizedOnRead(int slot) { return slot == ui::kSlotPreview || slot == ui::kSlotView; }
 
-std::int32_t littleEndianAt(const std::string& bytes, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int b = 3; b >= 0; --b) v = v << 8 | static_cast<unsigned char>(bytes[at + b]);
-  return static_cast<std::int32_t>(v);
-}
-
 int titleBarHeight() {
   return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
 
-// The frame's area the windows live in: the sub-windows' parent.
-QRect areaOf(const QWidget* window) {
-  const QWidget* parent = window->parentWidget();
-  return parent ? parent->rect() : QRect();
+// Where a layout may place windows: the frame's area (the sub-windows' parent),
+// and at least the screen, so that a layout made on a larger frame still fits.
+QSize placingRoom() {
+  QSize room;
+  if (ui::ToolWindow* view = ui::toolWindowInSlot(ui::kSlotView); view && view->window && view->window->parentWidget())
+    room = view->window->parentWidget()->size();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) room = room.expandedTo(screen->availableSize());
+  return room;
 }
 
 ui::LayoutRect layoutRect(const QRect& g) {
   return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
 
-bool placeable(const QWidget* window, const QRect& target) {
-  if (target.width() < titleBarHeight() || target.height() < titleBarHeight()) return false;
-  const QRect area = areaOf(window);
-  return area.isEmpty() || area.intersects(target);
-}
 
 }  // namespace
 
@@ -63,32 +57,28 @@ std::string layoutPath(int index) {
 
 bool readLayoutFile(const std::string& path, ui::WindowLayout* layout) {
   std::string bytes;
-  if (!os::readFile(path, kLayoutBytes, &bytes, nullptr)) return false;
-  std::int32_t* values = &layout->rects[0].left;
-  for (std::size_t i = 0; (i + 1) * 4 <= bytes.size(); ++i) values[i] = littleEndianAt(bytes, i * 4);
+  if (!os::readFileStart(path, os::kLayoutBytes, &bytes, nullptr)) return false;
+  os::readLayoutBytes(bytes, layout);
   return true;
 }
 
-std::string layoutBytes(const ui::WindowLayout& layout) {
-  std::string bytes(kLayoutBytes, '\0');
-  const std::int32_t* values = &layout.rects[0].left;
-  for (int i = 0; i < kLayoutValues; ++i)
-    for (int b = 0; b < 4; ++b)
-      bytes[i * 4 + b] = static_cast<char>(static_cast<std::uint32_t>(values[i]) >> (8 * b) & 0xFF);
-  return bytes;
-}
-
 bool readLayout(int index) {
+  ui::WindowLayout read = ui::shellFlags.currentLayout;
+  if (!readLayoutFile(layoutPath(index), &read)) return false;
+  // Cut to the room first: a file's rectangle may be anything, and one that cannot
+  // be placed at all is left out, as if the file had not held it.
+  const QSize room = placingRoom();
+  const int least = titleBarHeight();
   ui::WindowLayout& layout = ui::shellFlags.currentLayout;
-  if (!readLayoutFile(layoutPath(index), &layout)) return false;
+  layout = os::fitToArea(read, layout, room.width(), room.height(), least);
   for (int slot : kPlacedSlots) {
     ui::ToolWindow* w = ui::toolWindowInSlot(slot);
-    if (!w || !w->window) continue;
+    if (!w || !w->window || !os::placeInArea(read.rects[slot], room.width(), room.height(), least)) continue;
     const ui::LayoutRect& r = layout.rects[slot];
-    QRect target(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    if (!resizedOnRead(slot)) target.setSize(w->window->size());
-    if (!placeable(w->window, target)) continue;
-    w->window->setGeometry(target);
+    if (resizedOnRead(slot))
+      w->window->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    else
+      w->window->move(r.left, r.top);
     w->window->show();
     w->window->raise();
   }

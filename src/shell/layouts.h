@@ -10,7 +10,8 @@ class QWidget;
 
 namespace vandrel::shell {
 
-inline constexpr int kLayoutValues = ui::kLayoutSlots * 4;
+using os::kLayoutValues;
+using os::layoutBytes;
 
 // The current directory when the frame window was created, or userConfigFolder()
 // for an editor started from the desktop entry.
@@ -25,7 +26,6 @@ std::string layoutPath(int index);
 // The values a file holds, in order; a short file fills only the first ones.
 // False when the file cannot be read (layout unchanged).
 bool readLayoutFile(const std::string& path, ui::WindowLayout* layout);
-std::string layoutBytes(const ui::WindowLayout& layout);
 
 // Where the windows stand until a layout file says otherwise, recorded as the
 // in-memory current layout so that folding has full sizes from the start: the

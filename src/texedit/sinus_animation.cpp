@@ -105,7 +105,7 @@ os::TextProblem checkSinusAnimationText(std::string_view text) {
 
 bool loadSinusAnimationFile(const std::string& path, std::string* error) {
   std::string text;
-  if (!os::readFile(path, kMaxSinusFileBytes, &text, error)) return false;
+  if (!os::readFile(path, &text, error)) return false;
   if (const os::TextProblem problem = checkSinusAnimationText(text)) {
     if (error) *error = os::refusalMessage(path, text, problem);
     return false;

@@ -16,7 +16,6 @@ inline constexpr int kSinusRows = 100;  // row r belongs to log entry r; row 0 i
 inline constexpr int kSinusWords = 10;  // words 1..7 hold parameters 1..7
 inline constexpr int kSinusParams = 7;
 inline constexpr int kMaxEntryCount = 255;  // entries of a texture log
-inline constexpr std::size_t kMaxSinusFileBytes = 1'000'000;
 
 struct SinusAnimation {
   std::int32_t phase[kSinusRows][kSinusWords];

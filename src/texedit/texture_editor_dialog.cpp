@@ -613,7 +613,7 @@ void TextureEditorDialog::loadLog() {
   if (!path) return;
   // Read and checked before anything changes: a refused file leaves the log as it was.
   std::string text, error;
-  if (!os::readFile(*path, texgen::kMaxLogFileBytes, &text, &error)) {
+  if (!os::readFile(*path, &text, &error)) {
     tell(error);
     return;
   }

@@ -19,8 +19,6 @@ inline constexpr std::size_t kScratchBytes = 16'777'216;  // one 2048 x 2048 ima
 inline constexpr int kEdgeSizes[5] = {32, 64, 128, 256, 512};
 inline constexpr int kStartEdgeSize = 32;
 
-// Readers of the texture log take at most this much of a file.
-inline constexpr std::size_t kMaxLogFileBytes = 1'000'000;
 
 // Index of an edge size in the size list, or -1 when it is not one of the five.
 constexpr int edgeSizeIndex(int edge) {

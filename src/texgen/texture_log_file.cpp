@@ -194,7 +194,7 @@ os::TextProblem checkLogText(std::string_view text) {
 
 bool loadLogFile(const std::string& path, LogReadResult* result, std::string* error) {
   std::string text;
-  if (!os::readFile(path, kMaxLogFileBytes, &text, error)) return false;
+  if (!os::readFile(path, &text, error)) return false;
   if (const os::TextProblem problem = checkLogText(text)) {
     if (error) *error = os::refusalMessage(path, text, problem);
     return false;

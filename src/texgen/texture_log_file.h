@@ -36,7 +36,7 @@ LogReadResult readLog(std::string_view text);
 os::TextProblem checkLog(std::string_view text);
 os::TextProblem checkLogText(std::string_view text);
 
-// Loads a log file into the current slot (at most 1,000,000 bytes of it) and
+// Loads a whole log file into the current slot and
 // replays it. Returns false, changing nothing, when the file cannot be read or is
 // refused (error then names the file and says why).
 bool loadLogFile(const std::string& path, LogReadResult* result, std::string* error);

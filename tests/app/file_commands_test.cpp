@@ -4,6 +4,8 @@
 
 #include "scratch_folder.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include "scene/geometry_text.h"
 #include "scene/scene_store.h"
 #include "texedit/sinus_animation.h"
+#include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/texture_log_file.h"
 #include "texgen/texture_store.h"
@@ -106,6 +109,27 @@ TEST_F(FileCommands, ErrorsAreOneLineAndWriteNothing) {
   EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
 }
 
+// A pack of 253 long logs is far larger than a megabyte, and every byte of it
+// comes back.
+TEST_F(FileCommands, APackOfManyLongLogsComesBackWhole) {
+  for (int slot = 1; slot <= 253; ++slot) {
+    texgen::TextureSlot& s = texgen::textureStore.slots[slot];
+    s.entryCount = 201;
+    for (int e = 1; e < s.entryCount; ++e) {
+      s.log[e] = texgen::TextureOp{};
+      s.log[e].words[0] = texgen::kAddparticle;
+      for (int p = 1; p <= 7; ++p) s.log[e].setParam(p, (slot * 7 + e + p) % 256);
+    }
+  }
+  const std::string text = pack::writePack();
+  ASSERT_GT(text.size(), 1'900'000u);
+  const std::string in = file("big.vsc", text);
+  std::ostringstream err;
+  ASSERT_EQ(runResaveCommand(in, in, err), 0) << err.str();
+  EXPECT_TRUE(slurp(in) == text);
+  EXPECT_NE(info(in).find("texture 253: 32x32, 200 operation(s)"), std::string::npos);
+}
+
 // What the editor refuses is refused here too, with the file and its first bad
 // line, and nothing is written; a short file of the right kind is fine.
 TEST_F(FileCommands, EveryKindRefusesWhatIsNotOfItsKind) {
@@ -137,6 +161,18 @@ TEST_F(FileCommands, EveryKindRefusesWhatIsNotOfItsKind) {
     EXPECT_EQ(runResaveCommand(in, path(std::string("copy-") + c.name), err), 1) << c.name;
     EXPECT_FALSE(exists(std::string("copy-") + c.name));
   }
+  // Resaving the wrong file over itself leaves it as it was; a pipe is refused at once.
+  std::string noise(4096, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 2654435761u >> 13);
+  const std::string wrong = file("wrong.vsc", noise);
+  std::ostringstream err;
+  EXPECT_EQ(runResaveCommand(wrong, wrong, err), 1);
+  EXPECT_EQ(slurp(wrong), noise);
+  ASSERT_EQ(::mkfifo(path("pipe.vsc").c_str(), 0600), 0);
+  std::ostringstream out;
+  EXPECT_EQ(runInfoCommand(path("pipe.vsc"), out, err), 1);
+  EXPECT_NE(err.str().find("не обычный файл"), std::string::npos) << err.str();
+
   const Case accepted[] = {
       {"short.vsl", "1,\n1,\n1,\n", ""},
       {"short.vmt", "32,32,", ""},

@@ -4,11 +4,15 @@
 
 #include "scratch_folder.h"
 
+#include <sys/resource.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "app/memory_guard.h"
 #include "geometry/mesh_build.h"
 #include "geometry/mesh_state.h"
 #include "pack/document.h"
@@ -107,6 +111,38 @@ TEST_F(MeshCommand, BadArgumentsAreOneLineErrorsAndWriteNothing) {
   EXPECT_EQ(v.z, -90);
   EXPECT_FALSE(parseVector3("1,2", &v));
   EXPECT_FALSE(parseVector3("1,2,3,4", &v));
+}
+
+// --all hands each object to the file as it is built: memory holds one mesh, not
+// every object's and a copy of them all. An allocation that fails all the same is
+// told in one line, not left to abort.
+TEST_F(MeshCommand, AllObjectsStreamOutAndAFailedAllocationIsTold) {
+  scene::Scene& sc = scene::currentSceneRecord();
+  sc.objectCount = 6;
+  for (int k = 0; k < sc.objectCount; ++k) {
+    scene::SceneObject& o = scene::objectRecord(0, k);
+    o = scene::newSceneObject();
+    o.primitive = 8;
+    o.gridN = o.gridM = 96;
+  }
+  std::ofstream(path("cubes.vsl"), std::ios::binary) << scene::writeCurrentScene();
+  // The largest child's resident memory: one cube, then all six.
+  auto peakAfter = [this](const std::string& which) {
+    const std::string command = std::string("\"") + VANDREL_BINARY + "\" mesh \"" + path("cubes.vsl") + "\" " +
+                                which + " -o \"" + path("cubes.raw") + "\"";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;  // kilobytes
+  };
+  const long one = peakAfter("--object 0");
+  const long all = peakAfter("--all");
+  EXPECT_EQ(fs::file_size(path("cubes.raw")), 6u * 36 * 96 * 96 * 36);
+  EXPECT_LT(all - one, 30'000) << "six meshes of 12 MB each were held at once";
+
+  std::ostringstream err;
+  EXPECT_EQ(runWithinMemory(err, []() -> int { throw std::bad_alloc(); }), 1);
+  EXPECT_EQ(err.str(), "vandrel: недостаточно памяти\n");
 }
 
 }  // namespace

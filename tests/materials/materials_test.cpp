@@ -133,7 +133,7 @@ TEST_F(Materials, FilesByPath) {
   s().materials[4].Diffuse = {0.5f, 0.25f, 1.0f, 0};
   s().currentMaterial = 4;
   ASSERT_TRUE(saveMaterialFile(base, &error)) << error;  // ".vmt" appended
-  ASSERT_TRUE(os::readFile(base + ".vmt", 1000, &text, &error));
+  ASSERT_TRUE(os::readFile(base + ".vmt", &text, &error));
   EXPECT_EQ(text, "32,16,64,0,0,0,0,0,0,0,1,0,0,0,\n");
   s().currentMaterial = 5;
   ASSERT_TRUE(loadMaterialFile(base + ".vmt", &error));

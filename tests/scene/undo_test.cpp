@@ -31,7 +31,7 @@ class Snapshots : public SceneStoreTest {
   }
   std::string snapshot(int k) const {
     std::string text, folder = dir_ + "/v21_tmp/" + std::to_string(::getpid());
-    os::readFile(folder + "/" + std::to_string(k), 1 << 24, &text, nullptr);
+    os::readFile(folder + "/" + std::to_string(k), &text, nullptr);
     return text;
   }
   std::string dir_;

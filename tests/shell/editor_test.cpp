@@ -6,7 +6,10 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <QScreen>
+
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "pack/complex_pack.h"
@@ -114,6 +117,42 @@ TEST_F(EditorTest, LayoutsSkipWhatTheyCannotApply) {
   editor.frame->command(kReadLayout);
   EXPECT_EQ(subWindow(ui::kSlotPreview)->geometry(), QRect(5, 5, 295, 295));
   EXPECT_EQ(viewWindow()->geometry(), before);
+}
+
+// Layout and pack files are anybody's to edit: rectangles and fog values of any
+// size start the editor cleanly (this runs in the sanitizer build too), and every
+// window, folded or not, stays within reach of the frame.
+TEST_F(EditorTest, StartsCleanOnAHostileLayoutAndPack) {
+  ui::WindowLayout layout{};
+  for (ui::LayoutRect& r : layout.rects) r = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  layout.rects[ui::kSlotScenes] = {INT32_MAX, 0, INT32_MIN, 50};
+  layout.rects[ui::kSlotView] = {0, 0, 1'000'000'000, 1'000'000'000};
+  file("winpos1.vwp", layoutBytes(layout));
+  std::string pack = slurp(VANDREL_SOURCE_DIR "/examples/demo.vsc");
+  const std::string fog = "section:rendersettings_\n40,50,80,24,75,";
+  pack.replace(pack.find(fog), fog.size(),
+               "section:rendersettings_\n2147483647,-2147483648,2147483647,-2147483648,2147483647,");
+  EditorOptions options;
+  options.pack = file("hostile.vsc", pack);
+  ASSERT_TRUE(start(options));
+  EXPECT_EQ(scene::sceneStore.scenes[0].fogRed, INT32_MAX);
+  idleFrame();
+  const QSize room = editor.frame->area()->size().expandedTo(editor.frame->screen()->availableSize());
+  auto withinReach = [&room](const char* when) {
+    for (int slot : {0, 1, 2, 4, 5, 6, 7, 8, 10}) {
+      const QWidget* w = ui::toolWindowInSlot(slot)->window;
+      EXPECT_LE(w->width(), room.width()) << when << " slot " << slot;
+      EXPECT_LE(w->height(), room.height()) << when << " slot " << slot;
+      EXPECT_LT(std::abs(w->x()), 2 * room.width()) << when << " slot " << slot;
+      EXPECT_LT(std::abs(w->y()), 2 * room.height()) << when << " slot " << slot;
+    }
+  };
+  withinReach("read");
+  ui::shellFlags.activeToolCode = ui::kFocusScenes;
+  ui::foldHelper();
+  withinReach("folded");
+  ui::unfoldAll();
+  withinReach("unfolded");
 }
 
 TEST_F(EditorTest, AFoldedDialogIsStoredAtItsFullSize) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -90,6 +91,16 @@ TEST_F(LogFile, UnknownLinesAreReportedOnceAndSkipped) {
   EXPECT_EQ(entry(2).code(), kHeadingFilters);
   EXPECT_EQ(entry(3).code(), kBlur);
   EXPECT_EQ(entry(3).param(1), 2);
+
+  // A megabyte of them is read in one pass: each line's number is counted on
+  // from the one before, not from the start of the text (that took minutes).
+  std::string many = "texture generation log\ntsize=32;\n";
+  while (many.size() < 1'000'000) many += "swirl(1,2);\n";
+  const auto start = std::chrono::steady_clock::now();
+  result = read(many);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  ASSERT_EQ(result.unknownLines.size(), (many.size() - 33) / 12);
+  EXPECT_EQ(result.unknownLines.back(), static_cast<int>(result.unknownLines.size()) + 2);
 }
 
 TEST_F(LogFile, CarriageReturnLineEndsReadLikeLineFeeds) {

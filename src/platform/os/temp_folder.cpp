@@ -1,18 +1,19 @@
 #include "platform/os/temp_folder.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/os/files.h"
 
 namespace vandrel::os {
 
 namespace {
 
 bool fail(std::string* error, const std::string& path, int err) {
-  if (error) *error = "'" + path + "': " + std::strerror(err);
+  if (error) *error = "Каталог «" + path + "» недоступен: " + describeError(err);
   return false;
 }
 

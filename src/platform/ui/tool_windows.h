@@ -7,12 +7,14 @@
 
 #include <cstdint>
 
+#include "platform/os/window_layout.h"
+
 class QWidget;
 
 namespace vandrel::ui {
 
 inline constexpr int kFoldHeight = 75;
-inline constexpr int kLayoutSlots = 11;
+using os::kLayoutSlots;
 inline constexpr int kLayoutCount = 5;
 
 // Active-tool codes.
@@ -37,13 +39,8 @@ inline constexpr int kSlotModifiers = 7;
 inline constexpr int kSlotRenderSettings = 8;
 inline constexpr int kSlotClones = 10;
 
-struct LayoutRect {
-  std::int32_t left, top, right, bottom;
-};
-
-struct WindowLayout {
-  LayoutRect rects[kLayoutSlots];
-};
+using os::LayoutRect;
+using os::WindowLayout;
 
 struct ShellFlags {
   bool autoFocusOff = false;
