@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "editor_fixture.h"
-#include "shell/editor.h"
+#include "editor/shell/editor.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/editor.h"
+#include "editor/shell/editor.h"
 
 namespace vandrel::bench {
 

@@ -8,6 +8,7 @@
 #include "geometry/mesh_build.h"
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
+#include "render/frame.h"
 #include "render/render_settings.h"
 #include "scene/scene_store.h"
 
@@ -21,7 +22,7 @@ void setUpSphere(int modifiers) {
   materials::resetMaterials();
   render::resetRenderSettings();
   geometry::resetMeshState();
-  geometry::updateViewRotation();
+  geometry::updateViewRotation(render::renderSettings.currentCamera);
   // Bulges, twists, local and global turns and a stretch, all reaching every point.
   const std::uint8_t kinds[10] = {0, 2, 3, 4, 8, 9, 10, 11, 13, 17};
   scene::ModifierList& list = scene::currentModifierList();
@@ -33,7 +34,7 @@ void setUpSphere(int modifiers) {
 void buildSphere(benchmark::State& state) {
   setUpSphere(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    geometry::buildCurrentObjectMesh();
+    geometry::buildCurrentObjectMesh(render::meshInputs());
     benchmark::DoNotOptimize(geometry::meshState.vertices.data());
   }
   state.counters["points/s"] = benchmark::Counter(

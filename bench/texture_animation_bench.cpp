@@ -20,7 +20,7 @@
 #include "platform/ui/cursors.h"
 #include "render/frame.h"
 #include "editor_fixture.h"
-#include "shell/editor.h"
+#include "editor/shell/editor.h"
 #include "texedit/sinus_animation.h"
 #include "texedit/texture_animation.h"
 #include "texgen/editor_hooks.h"

@@ -16,8 +16,8 @@
 
 #include "platform/ui/commands.h"
 #include "editor_fixture.h"
-#include "shell/editor.h"
-#include "texedit/texture_editor_dialog.h"
+#include "editor/shell/editor.h"
+#include "editor/texedit/texture_editor_dialog.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"

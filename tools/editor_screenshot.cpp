@@ -10,8 +10,8 @@
 
 #include "platform/ui/tool_windows.h"
 #include "render/frame.h"
-#include "shell/editor.h"
-#include "shell/frame_window.h"
+#include "editor/shell/editor.h"
+#include "editor/shell/frame_window.h"
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {

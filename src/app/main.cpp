@@ -11,7 +11,7 @@
 #include "app/memory_guard.h"
 #include "app/scene_commands.h"
 #include "app/texture_command.h"
-#include "shell/editor.h"
+#include "editor/shell/editor.h"
 
 namespace {
 

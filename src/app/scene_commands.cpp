@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/image_output.h"
+#include "platform/os/image_output.h"
 #include "geometry/clones.h"
 #include "geometry/mesh_build.h"
 #include "geometry/mesh_state.h"
@@ -121,7 +121,7 @@ int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
   if (!problem.empty()) return fail(err, problem);
 
   // As a frame does: the view rotation, then the clone rules, then each mesh.
-  geometry::updateViewRotation();
+  geometry::updateViewRotation(render::renderSettings.currentCamera);
   geometry::expandClones();
   scene::Scene& sc = scene::sceneStore.scenes[o.scene];
   const int first = o.object ? *o.object : 0;
@@ -135,7 +135,7 @@ int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
   const std::uint8_t current = sc.currentObject;
   for (int object = first; object <= last; ++object) {
     sc.currentObject = static_cast<std::uint8_t>(object);
-    geometry::buildCurrentObjectMesh();
+    geometry::buildCurrentObjectMesh(render::meshInputs());
     const geometry::MeshState& m = geometry::meshState;
     const auto count = static_cast<std::size_t>(m.vertexCount);
     if (obj)
@@ -166,7 +166,7 @@ int runRenderCommand(const SceneCommandOptions& o, std::ostream& err) {
   // The view shows colours only: the alpha the frame leaves behind is not part of it.
   for (std::uint32_t& p : presented) p |= 0xFF000000u;
   std::string error;
-  if (!writeImage(o.output, presented.data(), gfx::kBackBufferWidth, gfx::kBackBufferHeight, &error))
+  if (!os::writeImage(o.output, presented.data(), gfx::kBackBufferWidth, gfx::kBackBufferHeight, &error))
     return fail(err, error);
   return 0;
 }

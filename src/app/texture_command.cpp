@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "app/image_output.h"
+#include "platform/os/image_output.h"
 #include "platform/os/files.h"
 #include "platform/os/text_checks.h"
 #include "texgen/catalogue.h"
@@ -42,7 +42,7 @@ void reportLogWarnings(const LogReadResult& read, const std::string& input, std:
 }  // namespace
 
 int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
-  if (!isImageOutputPath(options.output))
+  if (!os::isImageOutputPath(options.output))
     return fail(err, "'" + options.output + "': the output must end in .png or .raw");
   if (options.size != 0 && edgeSizeIndex(options.size) < 0)
     return fail(err, "--size " + std::to_string(options.size) +
@@ -74,8 +74,8 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
   replayCurrentSlot();
 
   const int edge = textureStore.edgeSize;
-  const PngChannels channels = options.alpha ? PngChannels::rgba : PngChannels::rgb;
-  if (!writeImage(options.output, layer(textureStore.entryCount), edge, edge, &error, channels))
+  const os::PngChannels channels = options.alpha ? os::PngChannels::rgba : os::PngChannels::rgb;
+  if (!os::writeImage(options.output, layer(textureStore.entryCount), edge, edge, &error, channels))
     return fail(err, error);
   return 0;
 }

@@ -7,7 +7,6 @@
 #include "geometry/mesh_state.h"
 #include "geometry/primitives.h"
 #include "platform/os/parallel.h"
-#include "render/render_settings.h"
 #include "scene/catalogues.h"
 #include "scene/scene_store.h"
 
@@ -97,16 +96,15 @@ bool gridFits(int N, int M) {
 
 }  // namespace
 
-EffectiveGrid effectiveGrid() {
+EffectiveGrid effectiveGrid(int quality) {
   const SceneObject& o = currentObjectRecord();
   const int p = o.primitive;
   if (isCubeType(p) || p == kZbufCleaner || p == kTorus) return {o.gridN, o.gridM};
-  const double f = render::renderSettings.quality / 128.0;
+  const double f = quality / 128.0;
   return {scaledSegments(f, o.gridN), scaledSegments(f, o.gridM)};
 }
 
-void updateViewRotation() {
-  const render::Camera& cam = render::renderSettings.currentCamera;
+void updateViewRotation(const Camera& cam) {
   const double dx = cam.eyeX - cam.targetX, dy = cam.eyeY - cam.targetY;
   const double dz = cam.eyeZ - cam.targetZ;
   const double A1 = std::atan2(dx, dy);
@@ -121,18 +119,18 @@ void updateViewRotation() {
   m.s3 = std::sin(A1);
 }
 
-void buildGrid() {
+void buildGrid(const BuildInputs& inputs) {
   MeshState& m = meshState;
   const SceneObject& o = currentObjectRecord();
-  const EffectiveGrid size = effectiveGrid();
+  const EffectiveGrid size = effectiveGrid(inputs.quality);
   const int N = size.N, M = size.M;  // plain names: the row lambda captures them
   m.N = N;
   m.M = M;
   if (N == 0 || M == 0 || !hasSurface(o.primitive) || !gridFits(N, M)) return;
   selectGridPoints(M + 1, N + 1);
 
-  const render::Camera& cam = render::renderSettings.currentCamera;
-  const HeightMap map = heightMapOf(o);
+  const Camera& cam = inputs.camera;
+  const HeightMap map = heightMapOf(o, inputs);
   const bool post = o.primitive == kPostprocessor;
   const double zoom = cam.zoom;
   const double moveX = o.posX / 64.0 - cam.eyeX / 64;
@@ -206,9 +204,9 @@ void buildGrid() {
   computeNormals(N, M, o.normalMode);
 }
 
-void buildFace(int firstVertex) {
+void buildFace(int firstVertex, const BuildInputs& inputs) {
   MeshState& m = meshState;
-  buildGrid();
+  buildGrid(inputs);
   const int N = m.N, M = m.M;
   const std::size_t count = static_cast<std::size_t>(N) * M * 6;
   if (N == 0 || M == 0 || !hasSurface(currentObjectRecord().primitive) || !gridFits(N, M) ||
@@ -242,18 +240,18 @@ void buildFace(int firstVertex) {
   m.triangleCount = M * N * 2;
 }
 
-void buildCurrentObjectMesh() {
+void buildCurrentObjectMesh(const BuildInputs& inputs) {
   MeshState& m = meshState;
   const SceneObject& o = currentObjectRecord();
   if (!isCubeType(o.primitive)) {
     m.cubeFace = 0;
-    buildFace(0);
+    buildFace(0, inputs);
     return;
   }
   const int N = o.gridN, M = o.gridM;
   for (int k = 0; k < 6; ++k) {
     m.cubeFace = k;
-    buildFace(6 * k * N * M);
+    buildFace(6 * k * N * M, inputs);
   }
   m.cubeFace = 0;
   const bool fits = gridFits(N, M) && static_cast<std::size_t>(36) * N * M <= m.vertices.size();

@@ -7,8 +7,6 @@
 
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
-#include "render/device_setup.h"
-#include "render/render_settings.h"
 #include "scene/catalogues.h"
 
 namespace vandrel::geometry {
@@ -17,7 +15,8 @@ namespace {
 
 using namespace vandrel::scene;
 
-constexpr double kRad = render::kDegreesToRadians;
+constexpr double kRad = kDegreesToRadians;
+constexpr int kLastTextureNumber = 255;
 
 double sinDeg(double degrees) { return std::sin(degrees * kRad); }
 double cosDeg(double degrees) { return std::cos(degrees * kRad); }
@@ -93,12 +92,12 @@ int HeightMap::height(int column, int row) const {
   return static_cast<int>(pixels[static_cast<std::size_t>(row) * edge + column] & 0xFFu);
 }
 
-HeightMap heightMapOf(const SceneObject& object) {
+HeightMap heightMapOf(const SceneObject& object, const BuildInputs& inputs) {
   HeightMap map;
   map.relief = materials::materialStore.bumpiness[object.material];
   const std::int32_t number = materials::materialStore.mapNumber[object.material];
-  if (number < 1 || number >= render::kTextureTableSize) return map;
-  const gfx::Texture* texture = render::deviceSetup.textures[number].get();
+  if (number < 1 || number > kLastTextureNumber || !inputs.texture) return map;
+  const gfx::Texture* texture = inputs.texture(number);
   if (!texture) return map;
   map.pixels = texture->pixels();
   map.edge = texture->edge();

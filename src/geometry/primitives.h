@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "geometry/build_inputs.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {
@@ -25,7 +26,7 @@ struct HeightMap {
 
 // The height map of an object's material: texture mapNumber of the device's
 // table; a number outside 1..255 or an empty table entry gives no pixels.
-HeightMap heightMapOf(const scene::SceneObject& object);
+HeightMap heightMapOf(const scene::SceneObject& object, const BuildInputs& inputs);
 
 // Even ring count of the torus; below 2 rings it is taken as 2 so that the
 // ring angle stays defined.

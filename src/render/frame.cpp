@@ -88,7 +88,7 @@ void setFog(Device& d) {
 D3DCOLORVALUE rgbOnly(const D3DCOLORVALUE& c) { return D3DCOLORVALUE{c.r, c.g, c.b, 0}; }
 
 void setLights(Device& d) {
-  geometry::updateViewRotation();
+  geometry::updateViewRotation(renderSettings.currentCamera);
   d.setRenderState(D3DRS_LIGHTING, kTrue);
   d.setRenderState(D3DRS_SPECULARENABLE, kTrue);
   d.setRenderState(D3DRS_AMBIENT, 0x00FFFFFF);
@@ -192,7 +192,7 @@ void drawCurrentObject(Device& d) {
   // Normal modes outside the catalogue have no cull mode: such an object is not drawn.
   if (o.normalMode >= scene::kNormalModes) return;
   if (clean && o.normalMode == 5) return;
-  geometry::buildCurrentObjectMesh();
+  geometry::buildCurrentObjectMesh(meshInputs());
   detail::setCullFromNormalMode(d, o.normalMode);
   setObjectTextures(d, o);
   d.setMaterial(materials::materialStore.materials[o.material]);
@@ -262,7 +262,7 @@ void drawModifierMarker(Device& d) {
   const int scale = std::min(std::abs(static_cast<int>(mod.radius)) * 2, 32767);
   marker.scaleX = marker.scaleY = marker.scaleZ = static_cast<std::int16_t>(scale);
   sc.currentObject = scene::kMarkerObject;
-  geometry::buildCurrentObjectMesh();
+  geometry::buildCurrentObjectMesh(meshInputs());
   d.setRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
   detail::drawCurrentMesh(d);
   d.setRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
@@ -310,7 +310,7 @@ void drawGuideGrid(Device& d) {
 }
 
 void drawScene(Device& d) {
-  geometry::updateViewRotation();
+  geometry::updateViewRotation(renderSettings.currentCamera);
   d.setFVF(kFvfVertex);
   geometry::expandClones();
   scene::Scene& sc = scene::currentSceneRecord();
@@ -373,6 +373,11 @@ int renderFrameAt(float tau) {
   d.present();
   copyBackBufferToEntry0(d);
   return 0;
+}
+
+geometry::BuildInputs meshInputs() {
+  return {renderSettings.quality, renderSettings.currentCamera,
+          [](int n) { return n >= 0 && n < kTextureTableSize ? deviceSetup.textures[n].get() : nullptr; }};
 }
 
 int renderFrame() {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "geometry/build_inputs.h"
+
 #include "platform/gfx/d3d9_types.h"
 
 namespace vandrel::gfx {
@@ -55,6 +57,10 @@ std::uint32_t tickCount();
 
 // tau for a clock reading: (ms mod 65535) x pi / 1024, rounded once to float.
 float animationTimeFor(std::uint32_t milliseconds);
+
+// The mesh builder's inputs as they stand: the render quality, the current
+// camera and the device's texture table.
+geometry::BuildInputs meshInputs();
 
 // Renders with tau from the clock (0 while the animation is frozen). Returns 0.
 // Does nothing without a device.

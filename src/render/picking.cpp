@@ -5,6 +5,7 @@
 #include "geometry/mesh_build.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
+#include "render/render_settings.h"
 #include "scene/catalogues.h"
 #include "scene/scene_store.h"
 
@@ -18,7 +19,7 @@ void pickObject(int x, int y) {
   if (!deviceSetup.device || x < 0 || y < 0 || x >= kBackBufferWidth || y >= kBackBufferHeight)
     return;
   Device& d = *deviceSetup.device;
-  geometry::updateViewRotation();
+  geometry::updateViewRotation(renderSettings.currentCamera);
   d.setRenderState(D3DRS_FOGENABLE, 0);
   for (int j = 0; j < kLightCount; ++j) d.lightEnable(j, false);
   d.setRenderState(D3DRS_ZENABLE, 1);
@@ -42,7 +43,7 @@ void pickObject(int x, int y) {
     const scene::SceneObject& o = scene::currentObjectRecord();
     // Objects the frame never draws (modes outside the catalogues) cannot be hit.
     if (o.normalMode >= scene::kNormalModes || o.alphaMode >= scene::kAlphaModes) continue;
-    geometry::buildCurrentObjectMesh();
+    geometry::buildCurrentObjectMesh(meshInputs());
     detail::setCullFromNormalMode(d, o.normalMode);
     d.setTexture(0, deviceSetup.textures[kWhiteTexture]);
     const float level = pickLevel(i);

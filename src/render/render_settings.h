@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "geometry/build_inputs.h"
 #include "platform/os/text_checks.h"
 
 namespace vandrel::render {
@@ -22,18 +23,12 @@ inline constexpr std::int32_t kStartRenderTargetSize = 32;
 inline constexpr std::int32_t kFogDefaultColour = 255;
 inline constexpr std::int32_t kFogDefaultStart = 240;
 inline constexpr std::int32_t kFogDefaultEnd = 255;
-inline constexpr double kDegreesToRadians = 0.017453292519943295;
+using geometry::kDegreesToRadians;
 inline constexpr float kFlyStep = 0.00999999977648258f;
 
-struct Camera {
-  double eyeX, eyeY, eyeZ;
-  double targetX, targetY, targetZ;
-  double angle;  // added to the rotation derived from eye and target
-  double zoom;
-};
-
-// Eye at the origin looking along +z from 100 away, zoom 1.
-constexpr Camera startupCamera() { return Camera{0, 0, 0, 0, 0, 100, 0, 1.0}; }
+// Eight float64: eye, target, an angle added to the view rotation, the zoom.
+using geometry::Camera;
+using geometry::startupCamera;
 
 struct RenderSettings {
   std::int32_t quality;           // read by the geometry builder

@@ -17,6 +17,8 @@
 #include "geometry/mesh_state.h"
 #include "pack/document.h"
 #include "render/device_setup.h"
+#include "render/frame.h"
+#include "render/render_settings.h"
 #include "scene/geometry_text.h"
 #include "scene/scene_store.h"
 
@@ -61,8 +63,8 @@ TEST_F(MeshCommand, WritesTheVerticesExactlyAsBuilt) {
   const std::string cube = slurp(o.output);
   EXPECT_EQ(cube, all.substr(8 * 8 * 6 * 36));
   scene::sceneStore.scenes[0].currentObject = 1;
-  geometry::updateViewRotation();
-  geometry::buildCurrentObjectMesh();
+  geometry::updateViewRotation(render::renderSettings.currentCamera);
+  geometry::buildCurrentObjectMesh(render::meshInputs());
   ASSERT_EQ(geometry::meshState.vertexCount, 144);
   EXPECT_EQ(std::memcmp(cube.data(), geometry::meshState.vertices.data(), cube.size()), 0);
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pack/document.h"
-#include "scene/clones_dialog.h"
+#include "editor/scene/clones_dialog.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 

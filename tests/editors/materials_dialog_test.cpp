@@ -1,4 +1,4 @@
-#include "materials/materials_dialog.h"
+#include "editor/materials/materials_dialog.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -10,7 +10,7 @@
 #include "platform/ui/tool_windows.h"
 #include "render/view_navigation.h"
 #include "scene/modifier_texts.h"
-#include "scene/modifiers_dialog.h"
+#include "editor/scene/modifiers_dialog.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 

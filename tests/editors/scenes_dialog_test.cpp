@@ -15,11 +15,11 @@
 #include "render/render_settings.h"
 #include "render/view_navigation.h"
 #include "scene/catalogues.h"
-#include "scene/clones_dialog.h"
+#include "editor/scene/clones_dialog.h"
 #include "scene/geometry_text.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
-#include "scene/scenes_dialog.h"
+#include "editor/scene/scenes_dialog.h"
 #include "scene/undo.h"
 #include "texgen/texture_store.h"
 

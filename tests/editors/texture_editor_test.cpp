@@ -1,4 +1,4 @@
-#include "texedit/texture_editor_dialog.h"
+#include "editor/texedit/texture_editor_dialog.h"
 
 #include <QComboBox>
 #include <QListWidget>

@@ -10,6 +10,7 @@
 #include "geometry/primitives.h"
 #include "materials/materials.h"
 #include "render/device_setup.h"
+#include "render/frame.h"
 #include "render/render_settings.h"
 #include "scene/catalogues.h"
 #include "scene/scene_store.h"
@@ -49,13 +50,13 @@ class MeshBuildTest : public ::testing::Test {
     expect3(p.X, p.Y, p.Z, X, Y, Z);
   }
   static ObjectPoint eval(int j, int i, int n, int m, int face = 0) {
-    return evaluatePrimitive(object(), heightMapOf(object()), j, i, n, m, 360.0 * j / n,
+    return evaluatePrimitive(object(), heightMapOf(object(), render::meshInputs()), j, i, n, m, 360.0 * j / n,
                              360.0 * i / m, face);
   }
 };
 
 TEST_F(MeshBuildTest, SpherePolesSeamAndCounts) {
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   expect3(meshState.N, meshState.vertexCount, meshState.triangleCount, 32, 6144, 2048);
   // Stored as (X, Z, Y): the poles lie on the vertical y axis.
   expect3(at(0, 5).x, at(0, 5).y, at(32, 5).y, 0, 1, -1);
@@ -122,7 +123,7 @@ TEST_F(MeshBuildTest, LandscapeHeightsRepeatFirstColumnAndRowAndRaiseTheSurfaces
 TEST_F(MeshBuildTest, CubeBuildsSixFacesInOrderWhateverTheQuality) {
   setKind(kCube, 8, 8);
   render::renderSettings.quality = 64;
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   expect3(meshState.vertexCount, meshState.triangleCount, meshState.cubeFace, 2304, 768, 0);
   // Faces at Z' = 180, X' = -180, Z' = -180, X' = 180, Y' = 180, Y' = -180 (stored x, Z, Y).
   const float gfx::Vertex::*axis[6] = {&gfx::Vertex::y, &gfx::Vertex::x, &gfx::Vertex::y,
@@ -135,21 +136,21 @@ TEST_F(MeshBuildTest, CubeBuildsSixFacesInOrderWhateverTheQuality) {
 
 TEST_F(MeshBuildTest, QualityScalesAllButCubesTorusAndCleaner) {
   render::renderSettings.quality = 64;
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   expect3(meshState.N, meshState.M, meshState.vertexCount, 16, 16, 16 * 16 * 6);
   setKind(kTorus);
-  EXPECT_EQ(effectiveGrid().N, 32);
+  EXPECT_EQ(effectiveGrid(render::renderSettings.quality).N, 32);
   setKind(kLandscapeOnTorus, 33, 32);
-  EXPECT_EQ(effectiveGrid().N, 16);  // trunc(16.5)
+  EXPECT_EQ(effectiveGrid(render::renderSettings.quality).N, 16);  // trunc(16.5)
   render::renderSettings.quality = 255;
   setKind(kSphere, 255, 255);
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   EXPECT_EQ(meshState.triangleCount, 508 * 508 * 2);
   render::renderSettings.quality = 0;
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   expect3(meshState.N, meshState.vertexCount, meshState.triangleCount, 0, 0, 0);
   setKind(kZbufCleaner);
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   EXPECT_EQ(meshState.vertexCount, 0);
 }
 
@@ -157,7 +158,7 @@ TEST_F(MeshBuildTest, NormalModesSeamAndLastRow) {
   setKind(kSphere, 8, 8);
   auto normals = [](int mode) {
     object().normalMode = static_cast<std::uint8_t>(mode);
-    buildCurrentObjectMesh();
+    buildCurrentObjectMesh(render::meshInputs());
     std::vector<double> n;
     for (int p = 0; p < 81; ++p)
       n.insert(n.end(), {meshState.grid[p].nx, meshState.grid[p].ny, meshState.grid[p].nz});
@@ -177,7 +178,7 @@ TEST_F(MeshBuildTest, NormalModesSeamAndLastRow) {
   // The plane faces -y everywhere, its last row included.
   setKind(kPlane, 4, 4);
   object().normalMode = 0;
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   for (int j = 0; j <= 4; ++j) expect3(at(4, j).nx, at(4, j).ny, at(4, j).nz, 0, -1, 0);
 }
 
@@ -188,13 +189,13 @@ TEST_F(MeshBuildTest, PlacementViewModeZoomAndTriangleOrder) {
   const double expected[3][3] = {{2, 6, 4}, {2, 4, -6}, {2, -4, 6}};  // stored x, y = Z, z = Y
   for (int w = 0; w < 3; ++w) {
     viewMode = w;
-    buildCurrentObjectMesh();
+    buildCurrentObjectMesh(render::meshInputs());
     expect3(at(3, 3).x, at(3, 3).y, at(3, 3).z, expected[w][0], expected[w][1], expected[w][2]);
   }
   // Two triangles per cell: A B C, B D C; texture repeats scale tu0, tv0.
   setKind(kPlane, 4, 2);
   object().cU = 2, object().cV = 3;
-  buildCurrentObjectMesh();
+  buildCurrentObjectMesh(render::meshInputs());
   const gfx::Vertex* v = meshState.vertices.data();
   const float tu[6] = {0, 0.5f, 0, 0.5f, 0.5f, 0}, tv[6] = {0, 0, 1.5f, 0, 1.5f, 1.5f};
   for (int k = 0; k < 6; ++k) expect3(v[k].tu, v[k].tv, 0, tu[k], tv[k], 0);
@@ -204,11 +205,11 @@ TEST_F(MeshBuildTest, PlacementViewModeZoomAndTriangleOrder) {
 TEST_F(MeshBuildTest, CameraMovesEverythingButThePostprocessor) {
   render::Camera& cam = render::renderSettings.currentCamera;
   cam = render::Camera{0, 10, 0, 0, 0, 0, 0.5, 1};
-  updateViewRotation();  // A1 = 0, A2 = 90 degrees, A3 = 0.5
+  updateViewRotation(render::renderSettings.currentCamera);  // A1 = 0, A2 = 90 degrees, A3 = 0.5
   expect3(meshState.c3, meshState.s2, meshState.c1, 1, 1, std::cos(0.5));
 
   auto build = [] {
-    buildCurrentObjectMesh();
+    buildCurrentObjectMesh(render::meshInputs());
     return std::vector<gfx::Vertex>(meshState.vertices.begin(), meshState.vertices.begin() + 6144);
   };
   object().posX = 32, object().posY = 64;
@@ -217,7 +218,7 @@ TEST_F(MeshBuildTest, CameraMovesEverythingButThePostprocessor) {
   const std::vector<gfx::Vertex> post = build();
   expect3(post[0].x, post[0].y, post[0].z, -0.5, 0, 0);  // X = -1 + 32 / 64, Y = -1 + 64 / 64
   cam = render::Camera{5, -20, 7, 1, 2, 3, 0.25, 3};
-  updateViewRotation();
+  updateViewRotation(render::renderSettings.currentCamera);
   EXPECT_EQ(std::memcmp(build().data(), post.data(), 6144 * sizeof(gfx::Vertex)), 0);
   setKind(kSphere);
   const std::vector<gfx::Vertex> moved = build();

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "shell/editor_fixture.h"
-#include "shell/help_window.h"
+#include "editor/shell/help_window.h"
 
 namespace vandrel::shell::test {
 namespace {

@@ -5,15 +5,15 @@
 #include <cstdlib>
 
 #include "materials/materials.h"
-#include "materials/materials_dialog.h"
+#include "editor/materials/materials_dialog.h"
 #include "render/frame.h"
-#include "render/render_settings_dialog.h"
-#include "scene/clones_dialog.h"
-#include "scene/modifiers_dialog.h"
+#include "editor/render/render_settings_dialog.h"
+#include "editor/scene/clones_dialog.h"
+#include "editor/scene/modifiers_dialog.h"
 #include "scene/scene_store.h"
-#include "scene/scenes_dialog.h"
+#include "editor/scene/scenes_dialog.h"
 #include "shell/editor_fixture.h"
-#include "texedit/texture_editor_dialog.h"
+#include "editor/texedit/texture_editor_dialog.h"
 
 namespace vandrel::shell::test {
 namespace {

@@ -10,10 +10,10 @@
 #include "app/scratch_folder.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
-#include "render/view_window.h"
-#include "shell/editor.h"
-#include "shell/frame_window.h"
-#include "shell/layouts.h"
+#include "editor/render/view_window.h"
+#include "editor/shell/editor.h"
+#include "editor/shell/frame_window.h"
+#include "editor/shell/layouts.h"
 
 namespace vandrel::shell::test {
 

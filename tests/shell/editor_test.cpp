@@ -17,8 +17,8 @@
 #include "scene/scene_store.h"
 #include "scene/undo.h"
 #include "shell/editor_fixture.h"
-#include "shell/help_window.h"
-#include "shell/pack_commands.h"
+#include "editor/shell/help_window.h"
+#include "editor/shell/pack_commands.h"
 
 namespace vandrel::shell::test {
 namespace {

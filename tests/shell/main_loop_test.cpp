@@ -14,9 +14,9 @@
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "render/render_settings.h"
-#include "render/render_settings_dialog.h"
+#include "editor/render/render_settings_dialog.h"
 #include "shell/editor_fixture.h"
-#include "shell/frame_pacing.h"
+#include "editor/shell/frame_pacing.h"
 
 namespace vandrel::shell::test {
 namespace {

@@ -1,7 +1,7 @@
 // Before any Qt header: the texture store has a field named like Qt's "slots" keyword.
 #include "texgen/texture_store.h"
 
-#include "render/view_window.h"
+#include "editor/render/view_window.h"
 
 #include <QApplication>
 #include <QLineEdit>

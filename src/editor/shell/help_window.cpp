@@ -1,4 +1,4 @@
-#include "shell/help_window.h"
+#include "editor/shell/help_window.h"
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "platform/os/files.h"
-#include "shell/editor.h"
-#include "shell/layouts.h"
+#include "editor/shell/editor.h"
+#include "editor/shell/layouts.h"
 #include <QMdiSubWindow>
 
 namespace vandrel::shell {

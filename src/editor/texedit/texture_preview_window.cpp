@@ -1,4 +1,4 @@
-#include "texedit/texture_preview_window.h"
+#include "editor/texedit/texture_preview_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

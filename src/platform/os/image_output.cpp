@@ -1,4 +1,4 @@
-#include "app/image_output.h"
+#include "platform/os/image_output.h"
 
 #include <png.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/os/files.h"
 
-namespace vandrel::app {
+namespace vandrel::os {
 
 namespace {
 
@@ -79,4 +79,4 @@ bool writeImage(const std::string& path, const std::uint32_t* pixels, int width,
   return os::writeFile(path, bytes, error);
 }
 
-}  // namespace vandrel::app
+}  // namespace vandrel::os

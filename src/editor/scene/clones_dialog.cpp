@@ -1,4 +1,4 @@
-#include "scene/clones_dialog.h"
+#include "editor/scene/clones_dialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "shell/frame_pacing.h"
+#include "editor/shell/frame_pacing.h"
 
 namespace vandrel::shell {
 

@@ -1,4 +1,4 @@
-#include "texedit/texture_editor_dialog.h"
+#include "editor/texedit/texture_editor_dialog.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/image_output.h"
+#include "platform/os/image_output.h"
 #include "platform/os/files.h"
 #include "platform/os/plural.h"
 #include "platform/os/text_checks.h"
@@ -659,9 +659,9 @@ void TextureEditorDialog::exportPng() {
   std::string path = chosen->path;
   if (!endsWith(path, ".png")) path += ".png";
   const texgen::TextureStore& s = store();
-  const app::PngChannels channels = chosen->checked ? app::PngChannels::rgba : app::PngChannels::rgb;
+  const os::PngChannels channels = chosen->checked ? os::PngChannels::rgba : os::PngChannels::rgb;
   std::string error;
-  if (!app::writeImage(path, texgen::layer(s.entryCount), s.edgeSize, s.edgeSize, &error, channels))
+  if (!os::writeImage(path, texgen::layer(s.entryCount), s.edgeSize, s.edgeSize, &error, channels))
     tell("Не удалось сохранить файл\n" + error);
 }
 

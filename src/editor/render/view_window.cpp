@@ -1,4 +1,4 @@
-#include "render/view_window.h"
+#include "editor/render/view_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "texedit/texture_animation_dialog.h"
+#include "editor/texedit/texture_animation_dialog.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

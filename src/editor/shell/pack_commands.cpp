@@ -1,4 +1,4 @@
-#include "shell/pack_commands.h"
+#include "editor/shell/pack_commands.h"
 
 #include <QProgressBar>
 
@@ -11,8 +11,8 @@
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
-#include "shell/editor.h"
-#include "shell/frame_window.h"
+#include "editor/shell/editor.h"
+#include "editor/shell/frame_window.h"
 #include "texgen/editor_hooks.h"
 
 namespace vandrel::shell {

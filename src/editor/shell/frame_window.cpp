@@ -1,4 +1,4 @@
-#include "shell/frame_window.h"
+#include "editor/shell/frame_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,10 +12,10 @@
 #include <QStatusBar>
 
 #include "platform/ui/tool_windows.h"
-#include "shell/editor.h"
-#include "shell/help_window.h"
-#include "shell/layouts.h"
-#include "shell/pack_commands.h"
+#include "editor/shell/editor.h"
+#include "editor/shell/help_window.h"
+#include "editor/shell/layouts.h"
+#include "editor/shell/pack_commands.h"
 
 namespace vandrel::shell {
 

@@ -1,4 +1,4 @@
-#include "shell/editor.h"
+#include "editor/shell/editor.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -35,22 +35,22 @@
 #include "render/frame.h"
 #include "render/render_settings.h"
 #include "render/view_navigation.h"
-#include "render/view_window.h"
+#include "editor/render/view_window.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
-#include "shell/frame_pacing.h"
-#include "shell/frame_window.h"
-#include "shell/help_window.h"
-#include "shell/layouts.h"
-#include "shell/pack_commands.h"
-#include "materials/materials_dialog.h"
-#include "render/render_settings_dialog.h"
-#include "scene/clones_dialog.h"
-#include "scene/modifiers_dialog.h"
-#include "scene/scenes_dialog.h"
-#include "texedit/texture_animation_dialog.h"
-#include "texedit/texture_editor_dialog.h"
-#include "texedit/texture_preview_window.h"
+#include "editor/shell/frame_pacing.h"
+#include "editor/shell/frame_window.h"
+#include "editor/shell/help_window.h"
+#include "editor/shell/layouts.h"
+#include "editor/shell/pack_commands.h"
+#include "editor/materials/materials_dialog.h"
+#include "editor/render/render_settings_dialog.h"
+#include "editor/scene/clones_dialog.h"
+#include "editor/scene/modifiers_dialog.h"
+#include "editor/scene/scenes_dialog.h"
+#include "editor/texedit/texture_animation_dialog.h"
+#include "editor/texedit/texture_editor_dialog.h"
+#include "editor/texedit/texture_preview_window.h"
 
 namespace vandrel::shell {
 

@@ -1,4 +1,4 @@
-#include "render/render_settings_dialog.h"
+#include "editor/render/render_settings_dialog.h"
 
 #include <QBoxLayout>
 #include <QComboBox>

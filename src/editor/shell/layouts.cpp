@@ -1,4 +1,4 @@
-#include "shell/layouts.h"
+#include "editor/shell/layouts.h"
 
 #include <QApplication>
 #include <QDir>

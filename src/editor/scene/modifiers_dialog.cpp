@@ -1,4 +1,4 @@
-#include "scene/modifiers_dialog.h"
+#include "editor/scene/modifiers_dialog.h"
 
 #include <QComboBox>
 #include <QEvent>

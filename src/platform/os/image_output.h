@@ -1,10 +1,10 @@
 #pragma once
-// Writing finished images for the command line.
+// Writing finished images: PNG for viewers, raw bytes for tools.
 
 #include <cstdint>
 #include <string>
 
-namespace vandrel::app {
+namespace vandrel::os {
 
 // What a `.png` keeps: the colours the preview shows, or the alpha byte too.
 enum class PngChannels { rgb, rgba };
@@ -19,4 +19,4 @@ bool writeImage(const std::string& path, const std::uint32_t* pixels, int width,
 // True when the path ends in an extension writeImage understands.
 bool isImageOutputPath(const std::string& path);
 
-}  // namespace vandrel::app
+}  // namespace vandrel::os

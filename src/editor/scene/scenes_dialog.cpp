@@ -1,4 +1,4 @@
-#include "scene/scenes_dialog.h"
+#include "editor/scene/scenes_dialog.h"
 
 #include <QComboBox>
 #include <QEvent>
