@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/os/text_numbers.h"
+#include "scene/modifier_texts.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {
@@ -17,13 +18,12 @@ using scene::SceneObject;
 
 constexpr double kDegrees = 0.017453292519943295;
 constexpr int kGroup = 6;
-constexpr std::uint8_t kGlobalRotationX = 11, kGlobalRotationY = 12, kGlobalRotationZ = 13;
 
 std::int16_t toField(double v) { return static_cast<std::int16_t>(os::truncToInt32(v)); }
 
 // The appended global rotation that turns a circle copy to face the centre; a
 // leader whose list is already full leaves no room for it.
-void appendRotation(ModifierList& list, int index, std::uint8_t kind, int strength) {
+void appendRotation(ModifierList& list, int index, scene::ModifierKind kind, int strength) {
   if (index >= scene::kMaxModifiers) return;
   list.modifiers[index].kind = kind;
   list.modifiers[index].strength = static_cast<std::int16_t>(strength);
@@ -41,17 +41,17 @@ void place(int sceneIndex, int leader, int k, int count, const CloneRule& rule) 
     case 0:
       copy.posX = toField(L.posX - m * std::cos(w) + m);
       copy.posZ = toField(L.posZ - m * std::sin(w));
-      appendRotation(list, nL, kGlobalRotationY, -turn);
+      appendRotation(list, nL, scene::kGlobalTurnY, -turn);
       break;
     case 1:
       copy.posX = toField(L.posX - m * std::cos(w) + m);
       copy.posY = toField(L.posY - m * std::sin(w));
-      appendRotation(list, nL, kGlobalRotationZ, turn);
+      appendRotation(list, nL, scene::kGlobalTurnZ, turn);
       break;
     case 2:
       copy.posZ = toField(L.posZ - m * std::cos(w) + m);
       copy.posY = toField(L.posY - m * std::sin(w));
-      appendRotation(list, nL, kGlobalRotationX, turn);
+      appendRotation(list, nL, scene::kGlobalTurnX, turn);
       break;
     case 3: copy.posX = toField(L.posX + m * k); break;
     case 4: copy.posY = toField(L.posY + m * k); break;

@@ -9,6 +9,7 @@
 #include "render/frame.h"
 #include "render/picking.h"
 #include "render/render_settings.h"
+#include "render/window_commands.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
 #include "texgen/dispatcher.h"
@@ -62,7 +63,7 @@ int layoutNumber() { return viewHooks.layoutNumber ? viewHooks.layoutNumber() : 
 
 void loadLayout(int number) {
   if (viewHooks.setLayoutNumber) viewHooks.setLayoutNumber(number);
-  sendFrame(kReadLayoutCommand);
+  sendFrame(kReadLayout);
 }
 
 // Target 100 away along the view angle, dy above or below the eye.
@@ -277,10 +278,10 @@ void viewKeyDown(ViewKey key, bool controlHeld) {
       return;
     }
     case ViewKey::x:
-      if (viewHooks.sendScenesCommand) viewHooks.sendScenesCommand(kNormalButtonCommand);
+      if (viewHooks.sendScenesCommand) viewHooks.sendScenesCommand(kNormalMode);
       return;
     case ViewKey::s:
-      if (controlHeld) sendFrame(kSavePackCommand);
+      if (controlHeld) sendFrame(kSavePack);
       return;
     case ViewKey::backspace: scene::undo(); break;
     case ViewKey::tab: {

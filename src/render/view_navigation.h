@@ -19,9 +19,6 @@ inline constexpr int kAspectHeight = 505;
 inline constexpr int kTargetDistance = 100;
 inline constexpr int kKeyStep = 10;
 inline constexpr int kLayoutNumbers = 5;
-inline constexpr int kReadLayoutCommand = 32775;  // to the frame window
-inline constexpr int kSavePackCommand = 32780;    // to the frame window
-inline constexpr int kNormalButtonCommand = 1084;  // to the scenes dialog
 inline constexpr double kMinZoom = 0.015625;       // trackbar 1
 inline constexpr double kMaxZoom = 3.984375;       // trackbar 255
 

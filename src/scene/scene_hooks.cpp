@@ -22,4 +22,16 @@ void notifySelectionChanged() {
   if (sceneHooks.selectionChanged) sceneHooks.selectionChanged();
 }
 
+void notifySceneSwitched() {
+  if (sceneHooks.sceneSwitched) sceneHooks.sceneSwitched();
+}
+
+void notifyObjectMoved() {
+  if (sceneHooks.objectMoved) sceneHooks.objectMoved();
+}
+
+void notifyObjectSwitched() {
+  if (sceneHooks.objectSwitched) sceneHooks.objectSwitched();
+}
+
 }  // namespace vandrel::scene

@@ -11,6 +11,13 @@ struct SceneHooks {
   // The current selection changed: the 3D view recomputes both selection
   // markers with its own view angle and camera.
   void (*selectionChanged)() = nullptr;
+  // Another scene is current: the render settings show its fog.
+  void (*sceneSwitched)() = nullptr;
+  // A position was applied to the current object: the object marker alone follows.
+  void (*objectMoved)() = nullptr;
+  // A step or a delete made another object current: with the automatic switch
+  // on, its material and texture become the editors' current ones.
+  void (*objectSwitched)() = nullptr;
 };
 
 extern SceneHooks sceneHooks;
@@ -23,5 +30,8 @@ void refreshScenesDialog();
 void refreshModifiersDialog();
 void refreshClonesDialog();
 void notifySelectionChanged();
+void notifySceneSwitched();
+void notifyObjectMoved();
+void notifyObjectSwitched();
 
 }  // namespace vandrel::scene

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "scene/modifier_texts.h"
+
 namespace vandrel::scene {
 
 SceneStore sceneStore;
@@ -13,10 +15,8 @@ namespace {
 
 constexpr double kDegreesToRadians = 0.017453292519943295;
 
-bool isSourceKind(std::uint8_t kind) { return kind == 51 || kind == 52; }
-
-// Kinds 51 and 52 name another object of the scene by number; an insert or a
-// delete at c moves every object behind c, so their numbers follow.
+// Sources name another object of the scene by number; an insert or a delete
+// at c moves every object behind c, so their numbers follow.
 void renumberSources(int scene, int objectCount, int c, int delta) {
   for (int o = 0; o < objectCount; ++o) {
     ModifierList& list = modifierList(scene, o);

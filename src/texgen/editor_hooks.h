@@ -12,9 +12,12 @@ struct TextureHooks {
   // Editor: history list (control 1038) and function list (control 1039).
   void (*clearHistory)() = nullptr;
   void (*insertHistoryAtTop)(const char* label) = nullptr;
+  void (*removeHistoryAtTop)(int count) = nullptr;  // the newest `count` labels
   void (*selectFunction)(int code) = nullptr;
   // Editor: show the rows of a function with the given values and labels.
   void (*showRows)(int code) = nullptr;
+  // Editor: hide all seven rows and the function's name.
+  void (*hideRows)() = nullptr;
   // Editor: select the size combo item (index into the five sizes).
   void (*selectSizeItem)(int index) = nullptr;
   // Editor: settle what is pending on the current slot before a slot is selected.

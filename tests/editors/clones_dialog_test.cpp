@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "pack/document.h"
+#include "dialog_fixture.h"
 #include "editor/scene/clones_dialog.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
@@ -10,23 +10,14 @@
 namespace vandrel::scene {
 namespace {
 
-class ClonesDialogTest : public testing::Test {
+class ClonesDialogTest : public test::DialogTest<ClonesDialog> {
  protected:
-  void SetUp() override {
-    pack::resetDocument();
-    resetSceneHooks();
+  void beforeDialog() override {
     for (int o = 0; o < kCloneSlots; ++o) cloneRule(0, o) = CloneRule{1, 2, 3};
-    dialog = new ClonesDialog;
-  }
-  void TearDown() override {
-    delete dialog;
-    resetSceneHooks();
   }
   void press(int id, int times = 1) {
-    for (int i = 0; i < times; ++i) QTest::mouseClick(dialog->control(id), Qt::LeftButton);
+    for (int i = 0; i < times; ++i) click(id);
   }
-
-  ClonesDialog* dialog = nullptr;
 };
 
 TEST_F(ClonesDialogTest, StartsClearedAndTheCountStopsAtItsEnds) {

@@ -1,37 +1,64 @@
 #pragma once
-// The start of a dialog test: a scratch folder, a fresh document, no tool
-// windows, test prompts and the dialog shown; and the user's ways of working it.
+// The start of a dialog test: a scratch folder (the undo snapshots' too), a fresh
+// document with headless hooks, no tool windows, test prompts and the dialog
+// shown; and the user's ways of working it.
 
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "app/scratch_folder.h"
 #include "pack/document.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
+#include "scene/scene_hooks.h"
+#include "texgen/editor_hooks.h"
 
 namespace vandrel::test {
 
-template <typename Dialog, typename Prompts = ui::TestPrompts>
-class DialogTest : public app::test::ScratchFolderTest {
+// Everything but the dialog, for tests that make their own windows.
+template <typename Prompts = ui::TestPrompts>
+class DialogEnvironment : public app::test::ScratchFolderTest {
  protected:
   void SetUp() override {
     ScratchFolderTest::SetUp();
+    ::setenv("TMPDIR", dir_.c_str(), 1);
     pack::resetDocument();
+    scene::resetSceneHooks();
+    texgen::resetTextureHooks();
     ui::resetToolWindows();
     ui::setPrompts(&prompts);
+  }
+  void TearDown() override {
+    ui::setPrompts(nullptr);
+    ui::resetToolWindows();  // no window left behind pointing at a destroyed dialog
+    scene::resetSceneHooks();
+    texgen::resetTextureHooks();
+    ::unsetenv("TMPDIR");
+    ScratchFolderTest::TearDown();
+  }
+
+  Prompts prompts;
+};
+
+template <typename Dialog, typename Prompts = ui::TestPrompts>
+class DialogTest : public DialogEnvironment<Prompts> {
+ protected:
+  void SetUp() override {
+    DialogEnvironment<Prompts>::SetUp();
+    beforeDialog();
     dialog = std::make_unique<Dialog>();
     dialog->show();
   }
+  // What the document holds before the dialog is made.
+  virtual void beforeDialog() {}
   void TearDown() override {
     dialog.reset();
-    ui::setPrompts(nullptr);
-    ui::resetToolWindows();  // no window left behind pointing at the destroyed dialog
-    ScratchFolderTest::TearDown();
+    DialogEnvironment<Prompts>::TearDown();
   }
 
   void click(int id) { QTest::mouseClick(dialog->control(id), Qt::LeftButton); }
@@ -49,7 +76,6 @@ class DialogTest : public app::test::ScratchFolderTest {
     return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFFu;
   }
 
-  Prompts prompts;
   std::unique_ptr<Dialog> dialog;
 };
 

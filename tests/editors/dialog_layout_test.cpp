@@ -25,11 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "app/scratch_folder.h"
+#include "dialog_fixture.h"
 #include "editor/materials/materials_dialog.h"
-#include "pack/document.h"
-#include "platform/ui/prompts.h"
-#include "platform/ui/tool_windows.h"
 #include "editor/render/render_settings_dialog.h"
 #include "scene/catalogues.h"
 #include "editor/scene/clones_dialog.h"
@@ -39,8 +36,8 @@
 #include "editor/shell/help_window.h"
 #include "editor/texedit/texture_animation_dialog.h"
 #include "editor/texedit/texture_editor_dialog.h"
+#include "texedit/texture_editing.h"
 #include "texgen/catalogue.h"
-#include "texgen/editor_hooks.h"
 
 namespace vandrel::test {
 namespace {
@@ -142,7 +139,7 @@ constexpr int kSevenParameters = 26;  // addparticle: every parameter row shows
 
 const DialogCase kDialogs[] = {
     {"texture editor", maker<texedit::TextureEditorDialog>(), 192, 199, textureEditorTexts,
-     [](ui::Dialog& d) { static_cast<texedit::TextureEditorDialog&>(d).showRowsFromCatalogue(kSevenParameters); }},
+     [](ui::Dialog&) { texedit::showRecordInRows(kSevenParameters); }},
     {"texture animation", maker<texedit::TextureAnimationDialog>(), 183, 194, textureAnimationTexts},
     {"scenes", maker<scene::ScenesDialog>(), 135, 210, scenesTexts},
     {"modifiers", maker<scene::ModifiersDialog>(), 122, 130, modifiersTexts},
@@ -281,27 +278,19 @@ class LayoutChecker {
   TextsById more_;
 };
 
-class DialogLayout : public app::test::ScratchFolderTest {
+class DialogLayout : public DialogEnvironment<> {
  protected:
   void SetUp() override {
-    ScratchFolderTest::SetUp();
-    pack::resetDocument();
-    texgen::resetTextureHooks();
-    ui::resetToolWindows();
-    ui::setPrompts(&prompts);
+    DialogEnvironment::SetUp();
     QApplication::setFont(kEditorFont);  // what the editor sets
   }
   void TearDown() override {
     QApplication::setFont(applicationFont_);
-    texgen::resetTextureHooks();
-    ui::setPrompts(nullptr);
-    ui::resetToolWindows();
-    ScratchFolderTest::TearDown();
+    DialogEnvironment::TearDown();
   }
 
   const QFont kEditorFont{QStringLiteral("DejaVu Sans"), 8};
   QFont applicationFont_ = QApplication::font();
-  ui::TestPrompts prompts;
 };
 
 TEST_F(DialogLayout, EveryDialogShowsItsTextsWholeAtTheEditorsFontAndAtALargerOne) {

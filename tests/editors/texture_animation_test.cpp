@@ -12,10 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/scratch_folder.h"
-#include "pack/document.h"
-#include "platform/ui/prompts.h"
-#include "platform/ui/tool_windows.h"
+#include "dialog_fixture.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "texedit/texture_animation.h"
@@ -43,30 +40,20 @@ bool inputSeen = false;
 int runs = 0;
 void recordFrame() { shown.push_back({render::frameState.animation, textureAnimation.time, inputSeen}); }
 
-class TextureAnimationTest : public app::test::ScratchFolderTest {
+class TextureAnimationTest : public test::DialogTest<D> {
  protected:
-  void SetUp() override {
-    ScratchFolderTest::SetUp();
-    pack::resetDocument();
-    texgen::resetTextureHooks();
+  void beforeDialog() override {
     render::resetFrameState();
-    ui::resetToolWindows();
-    ui::setPrompts(&prompts);
     texgen::textureHooks.redrawPreview = recordFrame;
     texgen::textureHooks.showRows = [](int) { ++runs; };
     shown.clear();
     inputSeen = false;
     runs = 0;
-    dialog = std::make_unique<D>();
-    dialog->show();
   }
   void TearDown() override {
     dialog.reset();
     render::releaseDevice();
-    ui::setPrompts(nullptr);
-    ui::resetToolWindows();
-    texgen::resetTextureHooks();
-    ScratchFolderTest::TearDown();
+    DialogTest::TearDown();
   }
 
   static void setLog(int slot, const std::vector<Entry>& entries) {
@@ -99,14 +86,10 @@ class TextureAnimationTest : public app::test::ScratchFolderTest {
   static bool same(const TextureSlot& a, const TextureSlot& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
   static int scratchParam(int h, int i) { return textureStore.slots[kAnimationSlot].log[h].param(i); }
 
-  void click(int id) { QTest::mouseClick(dialog->control(id), Qt::LeftButton); }
   void press(int id, int times) {
     for (int i = 0; i < times; ++i) click(id);
   }
   std::string text(int id) const { return dialog->text(id); }
-
-  ui::TestPrompts prompts;
-  std::unique_ptr<D> dialog;
 };
 
 TEST_F(TextureAnimationTest, FormulasTruncateTowardZeroAndHoldSinusToRange) {

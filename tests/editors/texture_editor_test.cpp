@@ -10,18 +10,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/scratch_folder.h"
-#include "pack/complex_pack.h"
-#include "pack/document.h"
-#include "platform/ui/prompts.h"
-#include "platform/ui/tool_windows.h"
+#include "dialog_fixture.h"
+#include "texedit/texture_editing.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
@@ -35,29 +29,16 @@ using texgen::textureStore;
 
 int redraws = 0;
 
-class TextureEditor : public app::test::ScratchFolderTest {
+class TextureEditor : public test::DialogTest<TextureEditorDialog> {
  public:
   void SetUp() override {
-    ScratchFolderTest::SetUp();
-    pack::resetDocument();
-    texgen::resetTextureHooks();
-    ui::resetToolWindows();
-    ui::setPrompts(&prompts);
+    DialogTest::SetUp();
     texgen::textureHooks.redrawPreview = [] { ++redraws; };
     redraws = 0;
-    dialog = std::make_unique<TextureEditorDialog>();
-    dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-  }
-  void TearDown() override {
-    dialog.reset();
-    texgen::resetTextureHooks();
-    ui::setPrompts(nullptr);
-    ScratchFolderTest::TearDown();
   }
 
   QWidget* at(int id) const { return dialog->control(id); }
-  void click(int id) { QTest::mouseClick(at(id), Qt::LeftButton); }
   void clickItem(int listId, int row) {
     auto* list = static_cast<QListWidget*>(at(listId));
     list->scrollToItem(list->item(row));
@@ -81,160 +62,24 @@ class TextureEditor : public app::test::ScratchFolderTest {
     const int edge = textureStore.edgeSize;
     return std::string(reinterpret_cast<const char*>(texgen::layer(textureStore.entryCount)), edge * edge * 4);
   }
-  static int param(int entry, int i) { return texgen::currentSlot().log[entry].param(i); }
-
-  ui::TestPrompts prompts;
-  std::unique_ptr<TextureEditorDialog> dialog;
 };
 
 using Strings = std::vector<std::string>;
 
-TEST_F(TextureEditor, EmptyHistoryAndHeadingsLeaveTheLogAlone) {
-  click(kDeleteEntry);
-  click(kChangeEntry);
-  EXPECT_EQ(textureEditorState.changeMode, 0);
-  pick(texgen::kHeadingFilters);
-  click(kOk);
-  EXPECT_EQ(textureStore.entryCount, 1);
-  EXPECT_TRUE(history().empty());
-}
-
-TEST_F(TextureEditor, OkAppendsWhatTheTrackbarsShowAndTwiceAppendsTwice) {
-  pick(texgen::kPlasm);
-  EXPECT_EQ(dialog->text(kFunctionName), "Plasm");
-  slide(1, 200);
-  EXPECT_EQ(texgen::catalogue.records[texgen::kPlasm].values[0], 200);
-  EXPECT_EQ(dialog->text(kParameterRows[0].edit), "200");
-  click(kOk);
-  click(kOk);
-  EXPECT_EQ(history(), (Strings{"2Plasm", "1Plasm"}));
-  for (int entry : {1, 2}) EXPECT_EQ(param(entry, 1), 200) << entry;
-  EXPECT_EQ(param(2, 3), 255);
-}
-
-TEST_F(TextureEditor, PlusAndMinusStopAtTheEndsButStillRun) {
-  pick(texgen::kNoise);  // amplitude 255
-  redraws = 0;
-  click(kParameterRows[0].plus);
-  EXPECT_EQ(dialog->trackbarPos(kParameterRows[0].trackbar), 255);
-  EXPECT_EQ(redraws, 1);
-  slide(1, 0);
-  click(kParameterRows[0].minus);
-  click(kParameterRows[0].plus);
-  EXPECT_EQ(dialog->text(kParameterRows[0].edit), "1");
-  EXPECT_EQ(redraws, 4);
-  // Only a trackbar movement stores into the record.
-  EXPECT_EQ(texgen::catalogue.records[texgen::kNoise].values[0], 0);
-}
-
-TEST_F(TextureEditor, DeletingKeepsMixerSourcesOnTheirLayers) {
-  for (int code : {texgen::kChessfield, texgen::kInvert, texgen::kNoise}) append(code);
-  pick(texgen::kMixer);
-  slide(1, 3);
-  slide(2, 1);
-  click(kOk);
-  clickItem(kHistoryList, 2);  // entry 2
-  click(kDeleteEntry);
-  EXPECT_EQ(history(), (Strings{"3mixer", "2Noise", "1Chessfield"}));
-  EXPECT_EQ(param(3, 1), 2);
-  EXPECT_EQ(param(3, 2), 1);
-  click(kDeleteEntry);  // nothing selected: the newest goes, nothing moves
-  EXPECT_EQ(history(), (Strings{"2Noise", "1Chessfield"}));
-  EXPECT_EQ(texgen::currentSlot().log[1].code(), texgen::kChessfield);
-  EXPECT_EQ(dialog->selection(kFunctionList), 0);
-}
-
-TEST_F(TextureEditor, SizeChangeShowsBareNamesAndTheSameSizeOnlyRunsTheFunction) {
+// A change left by a slot selection from outside (the 3D view's pick) is settled
+// and the edit buttons come back.
+TEST_F(TextureEditor, SlotNumberAndEditButtonsFollowEverySlotSelection) {
   append(texgen::kChessfield);
-  append(texgen::kInvert);
-  chooseSize(1);
-  EXPECT_EQ(textureStore.edgeSize, 64);
-  EXPECT_EQ(history(), (Strings{"Invert", "Chessfield"}));
-  pick(texgen::kInvert);
-  texgen::clearLayer(textureStore.entryCount);
-  chooseSize(1);  // no replay (the labels stay bare), but Invert runs again
-  EXPECT_EQ(history(), (Strings{"Invert", "Chessfield"}));
-  EXPECT_EQ(texgen::layer(textureStore.entryCount)[5], texgen::layer(textureStore.entryCount - 1)[5] ^ 0xFFFFFFu);
-  click(kPreviousSlot);  // at slot 1: stays, but replays with numbers
-  EXPECT_EQ(dialog->text(kSlotNumber), "1");
-  EXPECT_EQ(history(), (Strings{"2Invert", "1Chessfield"}));
-}
-
-// At 512 only 95 layers fit: 93 operations.
-TEST_F(TextureEditor, AppendsAndSizeChangesStopAtTheLayersThatFit) {
-  pick(texgen::kInvert);
-  for (int i = 0; i < 94; ++i) click(kOk);
-  chooseSize(4);
-  EXPECT_EQ(textureStore.edgeSize, 32);
-  EXPECT_EQ(dialog->selection(kSizeCombo), 0);
-  ASSERT_EQ(prompts.asked.size(), 1u);
-  click(kDeleteEntry);
-  chooseSize(4);
-  EXPECT_EQ(textureStore.edgeSize, 512);
-  pick(texgen::kInvert);
-  click(kOk);
-  EXPECT_EQ(textureStore.entryCount, 94);
-  EXPECT_EQ(prompts.asked.size(), 2u);
-  EXPECT_EQ(prompts.asked.back().caption, "ошибка");
-}
-
-TEST_F(TextureEditor, SlotNumberFollowsEverySlotSelection) {
-  texgen::selectSlot(255);  // as the 3D view's pick does
+  click(kChangeEntry);
+  for (int id : {kChangeEntry, kDeleteEntry, kEraseAll}) EXPECT_FALSE(dialog->isEnabled(id));
+  texgen::selectSlot(255);
   EXPECT_EQ(dialog->text(kSlotNumber), "255");
+  for (int id : {kChangeEntry, kDeleteEntry, kEraseAll}) EXPECT_TRUE(dialog->isEnabled(id));
+  EXPECT_EQ(textureStore.slots[1].entryCount, 2);
   click(kNextSlot);
   EXPECT_EQ(textureStore.currentSlot, 255);
   click(kPreviousSlot);
   EXPECT_EQ(dialog->text(kSlotNumber), "254");
-}
-
-TEST_F(TextureEditor, ChangeReplacesTheEntryAndReplaysTheRest) {
-  for (int code : {texgen::kChessfield, texgen::kInvert, texgen::kNoise}) append(code);
-  clickItem(kHistoryList, 2);
-  click(kChangeEntry);
-  EXPECT_EQ(textureEditorState.changeMode, 1);
-  EXPECT_EQ(dialog->selection(kFunctionList), texgen::kChessfield);
-  for (int id : {kChangeEntry, kDeleteEntry, kEraseAll}) EXPECT_FALSE(dialog->isEnabled(id));
-  slide(1, 7);
-  click(kOk);
-  EXPECT_EQ(history(), (Strings{"3Noise", "2Invert", "1Chessfield"}));
-  EXPECT_EQ(param(1, 1), 7);
-  for (int id : {kChangeEntry, kDeleteEntry, kEraseAll}) EXPECT_TRUE(dialog->isEnabled(id));
-}
-
-// A change left pending by a slot, size or file switch is settled on its own
-// slot first, as "ОК" would settle it without storing.
-TEST_F(TextureEditor, PendingChangeNeverFollowsToAnotherSlot) {
-  const std::string log = file("log.vtx", "texture generation log\ntsize=32;\nInvert();\nend\n");
-  struct Switch {
-    const char* name;
-    std::function<void(TextureEditor&)> run;
-  };
-  const Switch switches[] = {
-      {"next slot", [](TextureEditor& t) { t.click(kNextSlot); }},
-      {"size", [](TextureEditor& t) { t.chooseSize(2); }},
-      {"load", [&](TextureEditor& t) { t.prompts.files.push_back(log), t.dialog->command(kLoadLog); }},
-      {"3D view pick", [](TextureEditor&) { texgen::selectSlot(9); }},
-  };
-  for (const Switch& s : switches) {
-    texgen::selectSlot(1);
-    click(kEraseAll);
-    for (int code : {texgen::kChessfield, texgen::kInvert, texgen::kNoise}) append(code);
-    const int committed = param(1, 1);
-    clickItem(kHistoryList, 2);
-    click(kChangeEntry);
-    slide(1, committed + 1);
-    s.run(*this);
-    EXPECT_EQ(textureEditorState.changeMode, 0) << s.name;
-    EXPECT_TRUE(dialog->isEnabled(kChangeEntry)) << s.name;
-    const texgen::TextureSlot& slot1 = textureStore.slots[1];
-    const int count = textureStore.currentSlot == 1 ? textureStore.entryCount : slot1.entryCount;
-    if (std::string(s.name) == "load") {
-      EXPECT_EQ(count, 2);
-    } else {
-      EXPECT_EQ(count, 4) << s.name;
-      EXPECT_EQ(slot1.log[1].param(1), committed) << s.name;
-    }
-  }
 }
 
 TEST_F(TextureEditor, RefreshingFromCodeRunsNothing) {
@@ -245,9 +90,9 @@ TEST_F(TextureEditor, RefreshingFromCodeRunsNothing) {
   texgen::TextureHooks& h = texgen::textureHooks;
   h.selectFunction(texgen::kStars);
   dialog->refresh();
-  dialog->showRowsFromCatalogue(texgen::kTwirl);
-  dialog->showRowsFromLogEntry(texgen::kBox);
-  dialog->hideAllRows();
+  h.showRows(texgen::kTwirl);
+  h.hideRows();
+  h.removeHistoryAtTop(1);
   h.rows->setPosition(1, 77);
   h.selectSizeItem(3);
   h.showSlotNumber(12);
@@ -262,7 +107,7 @@ TEST_F(TextureEditor, TabsScrollTheListToTheirGroupAndRunNothing) {
   EXPECT_EQ(dialog->selection(kFunctionList), texgen::kHeadingColour);
   QTabBar* tabs = dialog->tabBar();
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(kTabFilters).center());
-  EXPECT_EQ(textureEditorState.selectedTab, kTabFilters);
+  EXPECT_EQ(dialog->selectedTab(), kTabFilters);
   EXPECT_EQ(dialog->selection(kFunctionList), texgen::kHeadingFilters);
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(kTabGenerators).center());
   EXPECT_EQ(dialog->selection(kFunctionList), texgen::kHeadingGenerators);
@@ -306,6 +151,7 @@ TEST_F(TextureEditor, FilesGoThroughThePromptsAndFailuresChangeNothing) {
 TEST_F(TextureEditor, ClickedLogRendersTheSameOnTheCommandLine) {
   pick(texgen::kPlasm);
   slide(2, 40);
+  click(kParameterRows[1].plus);
   click(kOk);
   append(texgen::kTwirl);
   pick(texgen::kScaleColor);
@@ -334,18 +180,6 @@ TEST_F(TextureEditor, ClickedLogRendersTheSameOnTheCommandLine) {
   EXPECT_EQ(slurp(path("clicked.raw")), workingLayer());
 }
 
-// A pack saved in the middle of a change holds the committed log and leaves the
-// change going.
-TEST_F(TextureEditor, SavingDuringAChangeStoresTheCommittedLog) {
-  for (int code : {texgen::kChessfield, texgen::kInvert, texgen::kNoise}) append(code);
-  clickItem(kHistoryList, 1);
-  click(kChangeEntry);
-  const std::string pack = pack::writePack();
-  EXPECT_NE(pack.find("section:texturedata_\n4,texture generation log"), std::string::npos);
-  EXPECT_EQ(textureEditorState.changeMode, 1);
-  EXPECT_EQ(textureStore.entryCount, 2);
-}
-
 // Whatever puts a function in the rows (a replay after "Удалить", "Изменить", a
 // pick) shows exactly its rows, and the tab shows its group.
 TEST_F(TextureEditor, RowsAndTabFollowTheFunctionShown) {
@@ -371,7 +205,7 @@ TEST_F(TextureEditor, RowsAndTabFollowTheFunctionShown) {
   click(kChangeEntry);
   EXPECT_EQ(rowsShown(), 1);
   EXPECT_EQ(tabs->currentIndex(), kTabGenerators);
-  EXPECT_EQ(textureEditorState.selectedTab, kTabGenerators);
+  EXPECT_EQ(dialog->selectedTab(), kTabGenerators);
 }
 
 // A refused log leaves the slot as it was; lines the reader skips are told in one
@@ -379,13 +213,11 @@ TEST_F(TextureEditor, RowsAndTabFollowTheFunctionShown) {
 TEST_F(TextureEditor, LoadsAndFullLogsSpeakOnce) {
   append(texgen::kChessfield);
   append(texgen::kInvert);
-  prompts.files = {file("bad.vtx", "tsize=64;\nNoise(3);\nend\n"),
-                   file("big.vtx", "texture generation log\ntsize=600;\nNoise(3);\nend\n")};
-  for (int i = 0; i < 2; ++i) dialog->command(kLoadLog);
+  prompts.files = {file("big.vtx", "texture generation log\ntsize=600;\nNoise(3);\nend\n")};
+  dialog->command(kLoadLog);
   EXPECT_EQ(history(), (Strings{"2Invert", "1Chessfield"}));
-  ASSERT_EQ(prompts.asked.size(), 4u);
-  EXPECT_NE(prompts.asked[1].text.find("bad.vtx» не загружен.\nСтрока 1"), std::string::npos) << prompts.asked[1].text;
-  EXPECT_NE(prompts.asked[3].text.find("big.vtx» не загружен.\nСтрока 2"), std::string::npos) << prompts.asked[3].text;
+  ASSERT_EQ(prompts.asked.size(), 2u);
+  EXPECT_NE(prompts.asked[1].text.find("big.vtx» не загружен.\nСтрока 2"), std::string::npos) << prompts.asked[1].text;
 
   prompts.asked.clear();
   prompts.files = {file("u.vtx", "texture generation log\ntsize=64;\nfoo(1);\nNoise(3);\nbar();\nend\n")};

@@ -12,11 +12,12 @@
 #include <memory>
 #include <vector>
 
-#include "pack/document.h"
+#include "dialog_fixture.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/tool_windows.h"
 #include "render/view_navigation.h"
+#include "render/window_commands.h"
 #include "texedit/preview_image.h"
 #include "texgen/catalogue.h"
 #include "texgen/editor_hooks.h"
@@ -65,12 +66,10 @@ std::vector<std::uint32_t> expectedPicture(int Z, int panX, int panY, std::uint3
   return picture;
 }
 
-class PreviewTest : public ::testing::Test {
+class PreviewTest : public test::DialogEnvironment<> {
  protected:
   void SetUp() override {
-    pack::resetDocument();
-    texgen::resetTextureHooks();
-    ui::resetToolWindows();
+    DialogEnvironment::SetUp();
     render::resetViewState();
     ui::registerCommandTarget(ui::WindowId::textureEditor, &editor);
     ui::registerCommandTarget(ui::WindowId::frame, &frame);
@@ -84,7 +83,7 @@ class PreviewTest : public ::testing::Test {
     preview.reset();
     ui::registerCommandTarget(ui::WindowId::textureEditor, nullptr);
     ui::registerCommandTarget(ui::WindowId::frame, nullptr);
-    texgen::resetTextureHooks();
+    DialogEnvironment::TearDown();
   }
 
   void mouse(QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons held,
@@ -177,7 +176,7 @@ TEST_F(PreviewTest, WheelAndKeysZoomToggleAndPickLayouts) {
   EXPECT_EQ(ui::shellFlags.layoutIndex, 0);
   QTest::keyClick(preview.get(), Qt::Key_F4);
   EXPECT_EQ(ui::shellFlags.layoutIndex, 3);
-  EXPECT_EQ(frame.commands, (std::vector<int>{32775, 32775, 32775}));
+  EXPECT_EQ(frame.commands, (std::vector<int>{render::kReadLayout, render::kReadLayout, render::kReadLayout}));
 
   mouse(QEvent::MouseButtonDblClick, 5, 5, Qt::LeftButton, Qt::LeftButton);
   EXPECT_EQ(editor.commands, std::vector<int>{1035});

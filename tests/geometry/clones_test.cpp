@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "scene/modifier_texts.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {
@@ -9,6 +10,7 @@ namespace {
 
 using scene::objectRecord;
 using scene::modifierList;
+using enum scene::ModifierKind;
 
 class Clones : public ::testing::Test {
  protected:
@@ -50,7 +52,7 @@ TEST_F(Clones, CirclesTurnEachCopyAndRingsDoNot) {
   // off zero in double, which truncation toward zero removes only around 0.
   objectRecord(0, 0).posX = objectRecord(0, 0).posY = objectRecord(0, 0).posZ = 0;
   modifierList(0, 0).count = 5;
-  modifierList(0, 0).modifiers[4].kind = 40;
+  modifierList(0, 0).modifiers[4].kind = kAnimatedTextureScrollU;
   rule(0, 3, 64);
   expandClones();
   // 90, 180, 270 degrees on a circle of radius 64 centred 64 along X.
@@ -61,8 +63,8 @@ TEST_F(Clones, CirclesTurnEachCopyAndRingsDoNot) {
   EXPECT_EQ(objectRecord(0, 3).posX, 64);
   EXPECT_EQ(objectRecord(0, 3).posZ, 64);
   EXPECT_EQ(modifierList(0, 2).count, 6);
-  EXPECT_EQ(modifierList(0, 2).modifiers[4].kind, 40);
-  EXPECT_EQ(modifierList(0, 2).modifiers[5].kind, 12);
+  EXPECT_EQ(modifierList(0, 2).modifiers[4].kind, kAnimatedTextureScrollU);
+  EXPECT_EQ(modifierList(0, 2).modifiers[5].kind, kGlobalTurnY);
   EXPECT_EQ(modifierList(0, 2).modifiers[5].strength, -128);
   EXPECT_EQ(modifierList(0, 3).modifiers[5].strength, -192);
 
@@ -81,14 +83,14 @@ TEST_F(Clones, CirclesTurnEachCopyAndRingsDoNot) {
 
 TEST_F(Clones, GroupsLendModifiersAndRulesStopBeforeTheMarkerSlot) {
   modifierList(0, 0).count = 2;
-  modifierList(0, 0).modifiers[1].kind = 22;
+  modifierList(0, 0).modifiers[1].kind = kAnimatedGlobalWobble;
   modifierList(0, 2).count = 4;
   rule(6, 3, 0);
   expandClones();
   EXPECT_EQ(objectRecord(0, 1).material, 9);  // a group keeps its records
   EXPECT_EQ(objectRecord(0, 1).posX, 0);
   EXPECT_EQ(modifierList(0, 1).count, 2);
-  EXPECT_EQ(modifierList(0, 1).modifiers[1].kind, 22);
+  EXPECT_EQ(modifierList(0, 1).modifiers[1].kind, kAnimatedGlobalWobble);
   EXPECT_EQ(modifierList(0, 2).count, 4);  // max of its own count and the leader's
 
   // A rule near the end of a full scene never writes the marker slot 254.

@@ -16,6 +16,7 @@
 #include "platform/os/parallel.h"
 #include "render/device_setup.h"
 #include "render/render_settings.h"
+#include "scene/modifier_texts.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
 #include "texgen/catalogue.h"
@@ -53,7 +54,7 @@ class ComplexPack : public ::testing::Test {
     scene::insertObject(false);
     scene::currentObjectRecord().posX = -300;
     scene::currentModifierList().count = 1;
-    scene::currentModifierList().modifiers[0] = scene::Modifier{1, -2, 3, 40, 5, 51};
+    scene::currentModifierList().modifiers[0] = scene::Modifier{1, -2, 3, 40, 5, scene::kSource};
     scene::currentCloneRule() = scene::CloneRule{3, 2, -150};
     scene::newScene();
     materials::materialStore.materials[3].Diffuse = {0.5f, 0.25f, 1.0f, 0};
@@ -110,7 +111,7 @@ TEST_F(ComplexPack, CleanUpClearsTheSlotsClonesAreGeneratedInto) {
   auto fill = [](int scene, int object) {
     scene::objectRecord(scene, object).scaleX = 99;
     scene::modifierList(scene, object).count = 2;
-    scene::modifierList(scene, object).modifiers[1].kind = 7;
+    scene::modifierList(scene, object).modifiers[1].kind = scene::kCBendZ;
   };
   scene::newScene();
   for (int o = 0; o < 7; ++o) fill(1, o), fill(0, o);

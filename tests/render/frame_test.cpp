@@ -11,6 +11,7 @@
 #include "render/device_setup.h"
 #include "render/picking.h"
 #include "scene/catalogues.h"
+#include "scene/modifier_texts.h"
 #include "scene/scene_store.h"
 #include "texgen/editor_hooks.h"
 
@@ -213,7 +214,7 @@ TEST_F(FrameTest, TexturesComeFromTheObjectTheMaterialAndTheAnimation) {
 TEST_F(FrameTest, ModifierMarkerTakesTheReservedSlot) {
   scene::ModifierList& list = scene::currentModifierList();
   list.count = 1;
-  list.modifiers[0] = scene::Modifier{10, 20, 30, -40, 0, 0};
+  list.modifiers[0] = scene::Modifier{10, 20, 30, -40, 0, scene::kBreathe};
   scene::sceneStore.currentModifier = 0;
   scene::currentObjectRecord().posX = 5;
   renderFrameAt(0);

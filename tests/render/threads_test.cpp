@@ -15,6 +15,7 @@
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "scene/catalogues.h"
+#include "scene/modifier_texts.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::render {
@@ -80,8 +81,8 @@ TEST(FrameThreads, CrowdedBlendedSceneIsTheSamePictureOnAnyThreadCount) {
     o.posZ = static_cast<std::int16_t>(k == 0 ? 1000 : 100 - k % 7 * 60);
     scene::ModifierList& list = scene::modifierList(0, k);
     list.count = 2;
-    list.modifiers[0] = scene::Modifier{8, -4, 2, 24, 20, 0};
-    list.modifiers[1] = scene::Modifier{0, 0, 0, 40, 30, 2};
+    list.modifiers[0] = scene::Modifier{8, -4, 2, 24, 20, scene::kBreathe};
+    list.modifiers[1] = scene::Modifier{0, 0, 0, 40, 30, scene::kTwistX};
   }
   scene::SceneObject& sun = scene::objectRecord(0, kSpheres) = scene::newSceneObject();
   sun.primitive = scene::kSun;

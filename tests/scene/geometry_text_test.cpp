@@ -55,7 +55,7 @@ TEST_F(GeometryText, LayoutsAreByteExactAndSplitsRoundTrip) {
     objectRecord(0, o).posX = positions[o];
     objectRecord(0, o).scaleX = scales[o];
   }
-  addModifier(1, 51, 2);
+  addModifier(1, kSource, 2);
   addModifier(1, 200, -7) = Modifier{-5, 0, 300, -1, -7, 200};
   const std::string text = writeCurrentScene();
   const auto l = lines(text);

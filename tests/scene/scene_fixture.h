@@ -2,13 +2,18 @@
 // A scene store in the state the editor has after start-up.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/os/files.h"
 #include "scene/geometry_text.h"
+#include "scene/modifier_texts.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
@@ -53,6 +58,29 @@ class SceneStoreTest : public ::testing::Test {
     ASSERT_GE(s.currentModifier, -1);
     ASSERT_LT(s.currentModifier, std::max(1, static_cast<int>(currentModifierList().count)));
   }
+};
+
+// Snapshots go to a temporary directory of this test alone.
+class Snapshots : public SceneStoreTest {
+ protected:
+  void SetUp() override {
+    SceneStoreTest::SetUp();
+    char pattern[] = "/tmp/vandrel_scene_test_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ::setenv("TMPDIR", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("TMPDIR");
+    std::filesystem::remove_all(dir_);
+    SceneStoreTest::TearDown();
+  }
+  std::string snapshot(int k) const {
+    std::string text, folder = dir_ + "/v21_tmp/" + std::to_string(::getpid());
+    os::readFile(folder + "/" + std::to_string(k), &text, nullptr);
+    return text;
+  }
+  std::string dir_;
 };
 
 // Reads from a heap copy of exactly the text's size, so that the address

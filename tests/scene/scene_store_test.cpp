@@ -37,10 +37,10 @@ TEST_F(SceneStoreTest, CreateAndDeleteRenumberSourceReferences) {
   fillObjects(5);
   objectRecord(0, 3).texture = 7;
   cloneRule(0, 3) = CloneRule{3, 2, 100};
-  addModifier(3, 1, 0);
-  const Modifier& toFour = addModifier(0, 52, 4);
-  const Modifier& toThree = addModifier(1, 51, 3);
-  const Modifier& notSource = addModifier(2, 10, 4);
+  addModifier(3, kLimiter, 0);
+  const Modifier& toFour = addModifier(0, kGlobalSource, 4);
+  const Modifier& toThree = addModifier(1, kSource, 3);
+  const Modifier& notSource = addModifier(2, kTurnZ, 4);
   currentSceneRecord().currentObject = 3;
   sceneStore.currentModifier = 0;
 
@@ -72,7 +72,7 @@ TEST_F(SceneStoreTest, CreateAndDeleteRenumberSourceReferences) {
   sceneStore.currentModifier = 0;
   ASSERT_TRUE(insertObject(true));
   EXPECT_EQ(objectRecord(0, 2).posX, 101);
-  EXPECT_EQ(modifierList(0, 2).modifiers[0].kind, 51);
+  EXPECT_EQ(modifierList(0, 2).modifiers[0].kind, kSource);
   EXPECT_EQ(sceneStore.currentModifier, 0);
 
   // Deleting the last object makes the previous one current.
@@ -91,8 +91,8 @@ TEST_F(SceneStoreTest, ObjectCountLimitsAndClearingAScene) {
   expectInvariants();
 
   fillObjects(10);
-  addModifier(0, 7, 1);
-  addModifier(0, 8, 2);
+  addModifier(0, kCBendZ, 1);
+  addModifier(0, kTurnX, 2);
   cloneRule(0, 0) = CloneRule{1, 4, 9};
   objectRecord(0, 0).material = 3;
   sceneStore.currentModifier = 5;
@@ -110,7 +110,7 @@ TEST_F(SceneStoreTest, ObjectCountLimitsAndClearingAScene) {
 TEST_F(SceneStoreTest, MarkersFollowTheViewAngleAndTheEye) {
   SceneObject& o = currentObjectRecord();
   std::tie(o.posX, o.posY, o.posZ) = std::make_tuple(1, 2, 3);
-  addModifier(0, 0, 0) = Modifier{5, 6, 7, 0, 0, 0};
+  addModifier(0, kBreathe, 0) = Modifier{5, 6, 7, 0, 0, kBreathe};
   modifierList(0, 0).count = 0;  // the slot keeps its values but is not in use
   updateObjectMarker(0, 10, 20, 30);
   updateModifierMarker(0, 10, 20, 30);

@@ -1,41 +1,14 @@
 #include "scene/undo.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
-#include "platform/os/files.h"
 #include "scene/vsl_file.h"
 #include "scene_fixture.h"
 
 namespace vandrel::scene::test {
 namespace {
-
-// Snapshots go to a temporary directory of this test alone.
-class Snapshots : public SceneStoreTest {
- protected:
-  void SetUp() override {
-    SceneStoreTest::SetUp();
-    char pattern[] = "/tmp/vandrel_scene_test_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ::setenv("TMPDIR", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("TMPDIR");
-    std::filesystem::remove_all(dir_);
-    SceneStoreTest::TearDown();
-  }
-  std::string snapshot(int k) const {
-    std::string text, folder = dir_ + "/v21_tmp/" + std::to_string(::getpid());
-    os::readFile(folder + "/" + std::to_string(k), &text, nullptr);
-    return text;
-  }
-  std::string dir_;
-};
 
 TEST_F(Snapshots, OneHistoryLineWithoutRedo) {
   ASSERT_TRUE(checkpoint());
@@ -83,7 +56,7 @@ TEST_F(Snapshots, SceneLayerFileSavesAndLoadsTheCurrentSceneOnly) {
   EXPECT_EQ(withSceneLayerExtension("work.vsl.bak"), "work.vsl.bak");
 
   fillObjects(3);
-  addModifier(2, 52, 1);
+  addModifier(2, kGlobalSource, 1);
   cloneRule(0, 1) = CloneRule{6, 2, 50};
   const std::string path = dir_ + "/layer.vsl";
   std::string error;

@@ -29,6 +29,8 @@
 #include "render/frame.h"
 #include "render/render_settings.h"
 #include "render/view_navigation.h"
+#include "render/window_commands.h"
+#include "scene/modifier_texts.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
@@ -174,7 +176,7 @@ TEST_F(ViewTest, ViewModeAndToggleKeysCycle) {
 TEST_F(ViewTest, ShortcutsReachTheFrameWindowAndTheScenesDialog) {
   key(Qt::Key_S);
   key(Qt::Key_S, Qt::ControlModifier);
-  EXPECT_EQ(frame.ids, std::vector<int>{32780});
+  EXPECT_EQ(frame.ids, std::vector<int>{kSavePack});
   frame.ids.clear();
   QWidget host;  // with somewhere else to go, Tab would move the focus
   QLineEdit other(&host);
@@ -187,9 +189,9 @@ TEST_F(ViewTest, ShortcutsReachTheFrameWindowAndTheScenesDialog) {
   EXPECT_EQ(ui::shellFlags.layoutIndex, 0);
   key(Qt::Key_F3);
   EXPECT_EQ(ui::shellFlags.layoutIndex, 2);
-  EXPECT_EQ(frame.ids, (std::vector<int>{32775, 32775, 32775}));
+  EXPECT_EQ(frame.ids, (std::vector<int>{kReadLayout, kReadLayout, kReadLayout}));
   key(Qt::Key_X);
-  EXPECT_EQ(scenes.ids, std::vector<int>{1084});
+  EXPECT_EQ(scenes.ids, std::vector<int>{kNormalMode});
   view->setParent(nullptr);
 }
 
@@ -252,21 +254,21 @@ TEST_F(ViewTest, DoubleClicksInsertDeleteAndNegateModifiers) {
   EXPECT_EQ(modifiers().modifiers[0].radius, 100);
 
   scene::Modifier& first = modifiers().modifiers[0];
-  first.kind = 9, first.strength = -3, first.offsetZ = 7;
-  modifiers().modifiers[1] = {1, 2, 3, 4, 5, 6};
+  first.kind = scene::kTurnY, first.strength = -3, first.offsetZ = 7;
+  modifiers().modifiers[1] = {1, 2, 3, 4, 5, scene::kCBendY};
   modifiers().count = 2;
   doubleClick(Qt::LeftButton);  // a copy right after the current one
   ASSERT_EQ(modifiers().count, 3);
   EXPECT_EQ(scene::sceneStore.currentModifier, 1);
-  EXPECT_EQ(modifiers().modifiers[1].kind, 9);
+  EXPECT_EQ(modifiers().modifiers[1].kind, scene::kTurnY);
   EXPECT_EQ(modifiers().modifiers[1].offsetZ, 7);
-  EXPECT_EQ(modifiers().modifiers[2].kind, 6);
+  EXPECT_EQ(modifiers().modifiers[2].kind, scene::kCBendY);
   doubleClick(Qt::MiddleButton);
   EXPECT_EQ(modifiers().modifiers[1].radius, -100);
   doubleClick(Qt::RightButton);
   ASSERT_EQ(modifiers().count, 2);
   EXPECT_EQ(scene::sceneStore.currentModifier, 0);
-  EXPECT_EQ(modifiers().modifiers[1].kind, 6);
+  EXPECT_EQ(modifiers().modifiers[1].kind, scene::kCBendY);
 
   modifiers().count = scene::kMaxModifiers;
   doubleClick(Qt::LeftButton);

@@ -8,15 +8,15 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <algorithm>
-#include <cstdint>
+#include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/ui/commands.h"
 #include "platform/ui/tool_windows.h"
-#include "render/view_navigation.h"
 #include "scene/modifier_texts.h"
+#include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 
@@ -24,65 +24,9 @@ namespace vandrel::scene {
 
 namespace {
 
-constexpr int kBarLimit = 127;          // every trackbar runs -127..127
-constexpr int kRadiusStep = 127;        // radius = coarse x 127 + fine
-constexpr int kStrengthLimit = 126;     // what edit 1105 accepts, either sign
-constexpr int kRadiusLimit = 32766;     // what edit 1008 accepts, either sign
-constexpr int kOffsetLimit = 12699;     // what the offset edits accept, either sign
-constexpr int kStepTop = 32767;         // "+" stops here
-constexpr int kStepBottom = -32766;     // "-" stops below this
+constexpr int kBarLimit = 127;  // every trackbar runs -127..127
 
 ModifiersDialog* shown = nullptr;  // the one the scene hook refreshes
-
-Modifier* currentModifierRecord() {
-  ModifierList& list = currentModifierList();
-  const int m = sceneStore.currentModifier;
-  return m >= 0 && m < list.count ? &list.modifiers[m] : nullptr;
-}
-
-// The new modifier duplicates the current one right after it; an object without
-// modifiers gets the same first modifier as a double click in the 3D view.
-void createModifier() {
-  ModifierList& list = currentModifierList();
-  std::int32_t& current = sceneStore.currentModifier;
-  if (list.count >= kMaxModifiers) return;
-  if (list.count == 0) {
-    list.modifiers[0] = render::firstModifier();
-    list.count = 1;
-    current = 0;
-    return;
-  }
-  const int c = std::clamp<int>(current, 0, list.count - 1);
-  std::copy_backward(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + list.count + 1);
-  list.modifiers[c + 1] = list.modifiers[c];
-  ++list.count;
-  current = c + 1;
-}
-
-void deleteModifier() {
-  ModifierList& list = currentModifierList();
-  std::int32_t& current = sceneStore.currentModifier;
-  if (list.count == 0) return;
-  const int c = std::clamp<int>(current, 0, list.count - 1);
-  std::copy(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + c);
-  --list.count;
-  current = std::max(c - 1, 0);
-}
-
-// A typed value is taken only when it is a number inside the accepted range.
-void storeIfInRange(const ui::Dialog& d, int id, int limit, std::int16_t& field) {
-  bool ok = false;
-  const int v = d.editInt(id, &ok);
-  if (ok && v >= -limit && v <= limit) field = static_cast<std::int16_t>(v);
-}
-
-void stepUp(std::int16_t& v) {
-  if (v != kStepTop) ++v;
-}
-
-void stepDown(std::int16_t& v) {
-  if (v >= kStepBottom) --v;
-}
 
 }  // namespace
 
@@ -151,10 +95,7 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   }
 
   // What start-up does: the current object begins without modifiers.
-  ModifierList& list = currentModifierList();
-  list.count = 0;
-  list.modifiers[0] = render::firstModifier();
-  sceneStore.currentModifier = 0;
+  emptyModifierList();
 
   for (int kind = 0; kind < kModifierKinds; ++kind) addItem(kModKind, modifierListText(kind));
   setSelection(kModKind, 0);
@@ -177,80 +118,37 @@ ModifiersDialog::~ModifiersDialog() {
     ui::registerCommandTarget(ui::WindowId::modifiers, nullptr);
 }
 
+// Any number the edit holds; the modifier edits judge whether it is in range.
+std::optional<int> ModifiersDialog::typed(int id) const { return editNumber(id, INT_MIN, INT_MAX); }
+
 void ModifiersDialog::command(int id) {
-  ModifierList& list = currentModifierList();
-  std::int32_t& current = sceneStore.currentModifier;
-  Modifier* m = currentModifierRecord();
   switch (id) {
-    case kModFold:
-      ui::toggleFoldFlag(ui::kFocusModifiers);
-      return;
-    case kModCreate:
-      createModifier();
-      notifySelectionChanged();
-      break;
-    case kModDelete:
-      deleteModifier();
-      notifySelectionChanged();
-      break;
-    case kModPrevious:
-      if (current > 0) --current;
-      notifySelectionChanged();
-      break;
-    case kModNext:
-      if (current < list.count - 1) ++current;
-      notifySelectionChanged();
-      break;
-    case kModLast:
-      current = list.count - 1;
-      notifySelectionChanged();
-      break;
-    case kModStrengthApply:
-      if (m) storeIfInRange(*this, kModStrengthEdit, kStrengthLimit, m->strength);
-      break;
-    case kModRadiusApply:
-      if (m) storeIfInRange(*this, kModRadiusEdit, kRadiusLimit, m->radius);
-      break;
-    case kModStrengthPlus:
-      if (m) stepUp(m->strength);
-      break;
-    case kModStrengthMinus:
-      if (m) stepDown(m->strength);
-      break;
-    case kModRadiusPlus:
-      if (m) stepUp(m->radius);
-      break;
-    case kModRadiusMinus:
-      if (m) stepDown(m->radius);
-      break;
-    case kModOffsetsApply:
-      if (!m) break;
-      storeIfInRange(*this, kModOffsetX, kOffsetLimit, m->offsetX);
-      storeIfInRange(*this, kModOffsetY, kOffsetLimit, m->offsetY);
-      storeIfInRange(*this, kModOffsetZ, kOffsetLimit, m->offsetZ);
-      notifySelectionChanged();
-      break;
-    default:
-      return;
+    case kModFold: ui::toggleFoldFlag(ui::kFocusModifiers); return;
+    case kModCreate: createModifier(); break;
+    case kModDelete: deleteModifier(); break;
+    case kModPrevious: stepModifier(-1); break;
+    case kModNext: stepModifier(1); break;
+    case kModLast: lastModifier(); break;
+    case kModStrengthApply: applyStrength(typed(kModStrengthEdit)); break;
+    case kModRadiusApply: applyRadius(typed(kModRadiusEdit)); break;
+    case kModStrengthPlus: stepStrength(1); break;
+    case kModStrengthMinus: stepStrength(-1); break;
+    case kModRadiusPlus: stepRadius(1); break;
+    case kModRadiusMinus: stepRadius(-1); break;
+    case kModOffsetsApply: applyOffsets(typed(kModOffsetX), typed(kModOffsetY), typed(kModOffsetZ)); break;
+    default: return;
   }
   refresh();
 }
 
 void ModifiersDialog::trackbarMoved(int) {
-  Modifier* m = currentModifierRecord();
-  if (m) {
-    m->radius = static_cast<std::int16_t>(trackbarPos(kModRadiusCoarse) * kRadiusStep +
-                                          trackbarPos(kModRadiusFine));
-    m->strength = static_cast<std::int16_t>(trackbarPos(kModStrengthBar));
-  }
+  storeModifierTrackbars({trackbarPos(kModStrengthBar), trackbarPos(kModRadiusCoarse), trackbarPos(kModRadiusFine)});
   refresh();
 }
 
 void ModifiersDialog::listChanged(int id) {
   if (id != kModKind) return;
-  const int kind = selection(kModKind);
-  if (Modifier* m = currentModifierRecord(); m && kind >= 0 && kind < kModifierKinds)
-    m->kind = static_cast<std::uint8_t>(kind);
+  setModifierKind(selection(kModKind));
   refresh();
 }
 
@@ -266,10 +164,10 @@ void ModifiersDialog::refresh() {
     setSelection(kModKind, -1);
     return;
   }
-  // Truncation toward zero gives both radius trackbars the sign of the value.
-  setTrackbarPos(kModStrengthBar, m->strength);
-  setTrackbarPos(kModRadiusCoarse, m->radius / kRadiusStep);
-  setTrackbarPos(kModRadiusFine, m->radius % kRadiusStep);
+  const ModifierTrackbars t = modifierTrackbarsOf(*m);
+  setTrackbarPos(kModStrengthBar, t.strength);
+  setTrackbarPos(kModRadiusCoarse, t.radiusCoarse);
+  setTrackbarPos(kModRadiusFine, t.radiusFine);
   setSelection(kModKind, m->kind < kModifierKinds ? m->kind : -1);
   setText(kModStrengthEdit, std::to_string(m->strength));
   setText(kModRadiusEdit, std::to_string(m->radius));

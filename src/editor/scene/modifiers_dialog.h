@@ -1,8 +1,11 @@
 #pragma once
 // The modifiers dialog: picks the current modifier of the current object, creates
 // and deletes modifiers, and edits the current one's kind, two parameters and
-// centre offset. Everything it edits lives in the scene store; the dialog only
-// shows it. Other windows reach its refresh through scene::refreshModifiersDialog().
+// centre offset, each through one of the modifier edits of the scene store; the
+// dialog only shows them. Other windows reach its refresh through
+// scene::refreshModifiersDialog().
+
+#include <optional>
 
 #include "platform/ui/dialog.h"
 
@@ -60,6 +63,9 @@ class ModifiersDialog : public ui::Dialog {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  std::optional<int> typed(int id) const;
 };
 
 }  // namespace vandrel::scene

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <limits>
+#include <climits>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -20,17 +20,15 @@
 #include "render/render_settings.h"
 #include "render/view_navigation.h"
 #include "scene/catalogues.h"
+#include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
-#include "scene/undo.h"
 #include "scene/vsl_file.h"
 
 namespace vandrel::scene {
 
 namespace {
 
-constexpr int kMaxStepped = 255;  // material and texture numbers
-constexpr int kLastNormalMode = 5;
 const ui::FileFilter kLayerFilter{"Vandrel scene layer", "*.vsl"};
 constexpr const char* kTitle = "Сцены и объекты";
 
@@ -42,10 +40,19 @@ void refreshInstance() {
 
 std::string number(int value) { return std::to_string(value); }
 
-// The size the trackbars work on for an axis; x for common.
-std::int16_t& scaleField(SceneObject& o, int axis) {
-  return axis == kScaleAxisY ? o.scaleY : axis == kScaleAxisZ ? o.scaleZ : o.scaleX;
+// What the scene edits leave to the windows around: the fog of the new scene, the
+// object marker of a moved object, the editors following the current object.
+void showSceneFog() {
+  if (render::renderSettingsHooks.refresh) render::renderSettingsHooks.refresh();
+  if (render::renderSettingsHooks.redrawSwatch) render::renderSettingsHooks.redrawSwatch();
 }
+
+void moveObjectMarker() {
+  const render::Camera& eye = render::renderSettings.currentCamera;
+  updateObjectMarker(render::viewState.angle, eye.eyeX, eye.eyeY, eye.eyeZ);
+}
+
+void switchEditorsToObject() { render::autoSwitchTextureAndMaterial(ui::shellFlags.autoSwitchTextureMaterial); }
 
 // The error names the file and says what went wrong.
 void tellFileFailure(const std::string& error) {
@@ -174,12 +181,15 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   for (int code = 0; code < kAlphaModes; ++code) addItem(kAlphaList, alphaModeLabel(code));
   setSelection(kPrimitiveList, 0);
   setSelection(kAlphaList, 0);
-  showScale(currentObjectRecord().scaleX);
-  objectRecord(sceneStore.currentScene, 0).normalMode = 0;
+  showScale(axisScale(kScaleAxisX));
+  resetFirstNormalMode();
 
   setUnitSize(kScenesDialogWidth, kScenesDialogHeight);
   instance = this;
   sceneHooks.refreshScenesDialog = &refreshInstance;
+  sceneHooks.sceneSwitched = &showSceneFog;
+  sceneHooks.objectMoved = &moveObjectMarker;
+  sceneHooks.objectSwitched = &switchEditorsToObject;
   ui::registerCommandTarget(ui::WindowId::scenes, this);
   refresh();
 }
@@ -188,6 +198,9 @@ ScenesDialog::~ScenesDialog() {
   if (instance == this) {
     instance = nullptr;
     sceneHooks.refreshScenesDialog = nullptr;
+    sceneHooks.sceneSwitched = nullptr;
+    sceneHooks.objectMoved = nullptr;
+    sceneHooks.objectSwitched = nullptr;
   }
   if (ui::commandTarget(ui::WindowId::scenes) == this) ui::registerCommandTarget(ui::WindowId::scenes, nullptr);
 }
@@ -195,27 +208,42 @@ ScenesDialog::~ScenesDialog() {
 void ScenesDialog::refresh() {
   const SceneObject& o = currentObjectRecord();
   setText(kSceneNumber, number(sceneStore.currentScene));
-  setText(kPositionX, number(o.posX));
-  setText(kPositionY, number(o.posY));
-  setText(kPositionZ, number(o.posZ));
-  setText(kGridN, number(o.gridN));
-  setText(kGridM, number(o.gridM));
-  setText(kRepeatU, number(o.cU));
-  setText(kRepeatV, number(o.cV));
+  showPosition();
+  showGrid();
+  showRepeat();
   // A code a file brought in beyond the list selects nothing.
   setSelection(kPrimitiveList, o.primitive < kPrimitiveKinds ? o.primitive : -1);
   setSelection(kAlphaList, o.alphaMode < kAlphaModes ? o.alphaMode : -1);
   setText(kObjectNumber, number(currentSceneRecord().currentObject));
   setText(kTextureNumber, number(o.texture));
   setText(kMaterialNumber, number(o.material));
-  showScale(scaleField(currentObjectRecord(), scaleAxis_));  // common shows x
+  showScale(axisScale(scaleAxis_));
   setText(kNormalMode, normalModeLabel(o.normalMode));
 }
 
+// The boxes of one command show what is stored after it, so a refused text gives
+// way to the old value; the other boxes keep what the user typed into them.
+void ScenesDialog::showPosition() {
+  const SceneObject& o = currentObjectRecord();
+  setText(kPositionX, number(o.posX));
+  setText(kPositionY, number(o.posY));
+  setText(kPositionZ, number(o.posZ));
+}
+
+void ScenesDialog::showGrid() {
+  setText(kGridN, number(currentObjectRecord().gridN));
+  setText(kGridM, number(currentObjectRecord().gridM));
+}
+
+void ScenesDialog::showRepeat() {
+  setText(kRepeatU, number(currentObjectRecord().cU));
+  setText(kRepeatV, number(currentObjectRecord().cV));
+}
+
 void ScenesDialog::showScale(int value) {
-  const int coarse = value / 256;
-  setTrackbarPos(kScaleCoarse, coarse);
-  setTrackbarPos(kScaleFine, value - 256 * coarse);
+  const ScaleTrackbars t = scaleTrackbarsOf(value);
+  setTrackbarPos(kScaleCoarse, t.coarse);
+  setTrackbarPos(kScaleFine, t.fine);
   setText(kScaleValue, number(value));
 }
 
@@ -225,224 +253,90 @@ void ScenesDialog::chooseAxis(int axis) {
   setText(kAxisY, axis == kScaleAxisY ? "[y]" : "y");
   setText(kAxisZ, axis == kScaleAxisZ ? "[z]" : "z");
   setText(kAxisCommon, axis == kScaleAxisCommon ? "[общий]" : "общий");
-  SceneObject& o = currentObjectRecord();
-  showScale(axis == kScaleAxisCommon ? (o.scaleX + o.scaleY + o.scaleZ) / 3 : scaleField(o, axis));
+  showScale(axis == kScaleAxisCommon ? meanScale() : axisScale(axis));
 }
 
-void ScenesDialog::afterSceneChange() {
-  clampSelection();  // the other scene's object may carry fewer modifiers
-  refresh();
-  refreshModifiersDialog();
-  refreshClonesDialog();
-  if (render::renderSettingsHooks.refresh) render::renderSettingsHooks.refresh();
-  if (render::renderSettingsHooks.redrawSwatch) render::renderSettingsHooks.redrawSwatch();
-  notifySelectionChanged();
-}
-
-void ScenesDialog::afterObjectMove(bool autoSwitch) {
-  refresh();
-  selectLastModifier();
-  notifySelectionChanged();
-  refreshModifiersDialog();
-  if (autoSwitch) render::autoSwitchTextureAndMaterial(ui::shellFlags.autoSwitchTextureMaterial);
-}
-
-namespace {
-
-// A box is taken only when it holds a number the field can store; the boxes then
-// show what is stored, so a refused text gives way to the old value.
-template <typename Field>
-bool takeNumber(const ui::Dialog& d, int id, Field& field) {
-  const std::optional<int> v =
-      d.editNumber(id, std::numeric_limits<Field>::min(), std::numeric_limits<Field>::max());
-  if (!v || *v == field) return false;
-  field = static_cast<Field>(*v);
-  return true;
-}
-
-}  // namespace
-
-void ScenesDialog::applyPosition() {
-  SceneObject& o = currentObjectRecord();
-  const bool moved = takeNumber(*this, kPositionX, o.posX) | takeNumber(*this, kPositionY, o.posY) |
-                     takeNumber(*this, kPositionZ, o.posZ);
-  setText(kPositionX, number(o.posX));
-  setText(kPositionY, number(o.posY));
-  setText(kPositionZ, number(o.posZ));
-  if (!moved) return;
-  const render::Camera& eye = render::renderSettings.currentCamera;
-  updateObjectMarker(render::viewState.angle, eye.eyeX, eye.eyeY, eye.eyeZ);
-  checkpoint();
-}
+// Any number the edit holds; the scene edits judge whether its field can take it.
+std::optional<int> ScenesDialog::typed(int id) const { return editNumber(id, INT_MIN, INT_MAX); }
 
 void ScenesDialog::command(int id) {
-  SceneStore& s = sceneStore;
-  Scene& scene = currentSceneRecord();
-  SceneObject& o = currentObjectRecord();
   switch (id) {
-    case kScenePrevious:
-      if (s.currentScene > 0) --s.currentScene;
-      afterSceneChange();
-      break;
-    case kSceneNext:
-      if (s.currentScene < s.sceneCount - 1) ++s.currentScene;
-      afterSceneChange();
-      break;
-    case kSceneCreate:
-      newScene();
-      afterSceneChange();
-      break;
-    case kSceneDelete:
-      deleteLastScene();
-      afterSceneChange();
-      break;
-    case kScenesFoldFlag:
-      ui::toggleFoldFlag(ui::kFocusScenes);
-      break;
-    case kObjectPrevious:
-      if (scene.currentObject == 0) return;
-      --scene.currentObject;
-      afterObjectMove(true);
-      break;
-    case kObjectNext:
-      if (scene.currentObject + 1 >= scene.objectCount) return;
-      ++scene.currentObject;
-      afterObjectMove(true);
-      break;
-    case kObjectFirst:
-      scene.currentObject = 0;
-      afterObjectMove(false);
-      break;
-    case kObjectLast:
-      scene.currentObject = static_cast<std::uint8_t>(scene.objectCount - 1);
-      afterObjectMove(false);
-      break;
+    case kScenePrevious: stepScene(-1); break;
+    case kSceneNext: stepScene(1); break;
+    case kSceneCreate: createScene(); break;
+    case kSceneDelete: deleteScene(); break;
+    case kScenesFoldFlag: ui::toggleFoldFlag(ui::kFocusScenes); break;
+    case kObjectPrevious: stepObject(-1); break;
+    case kObjectNext: stepObject(1); break;
+    case kObjectFirst: firstObject(); break;
+    case kObjectLast: lastObject(); break;
+    case kObjectCreate: createObject(); break;
+    case kObjectClone: cloneObject(); break;
+    case kObjectDelete: deleteObject(); break;
     case kApplyPosition:
-      applyPosition();
+      applyPosition(typed(kPositionX), typed(kPositionY), typed(kPositionZ));
+      showPosition();
       break;
-    case kObjectCreate:
-    case kObjectClone:
-      // A refused edit writes no snapshot: undo would otherwise take a step that changes nothing.
-      if (!insertObject(id == kObjectClone)) return;
-      refresh();
-      refreshModifiersDialog();
-      refreshClonesDialog();
-      notifySelectionChanged();
-      checkpoint();
+    case kApplyGrid:
+      applyGrid(typed(kGridN), typed(kGridM));
+      showGrid();
       break;
-    case kObjectDelete:
-      if (!deleteCurrentObject()) return;
-      refresh();
-      refreshModifiersDialog();
-      refreshClonesDialog();
-      notifySelectionChanged();
-      checkpoint();
-      render::autoSwitchTextureAndMaterial(ui::shellFlags.autoSwitchTextureMaterial);
+    case kApplyRepeat:
+      applyRepeat(typed(kRepeatU), typed(kRepeatV));
+      showRepeat();
       break;
-    case kApplyGrid: {
-      const bool changed = takeNumber(*this, kGridN, o.gridN) | takeNumber(*this, kGridM, o.gridM);
-      setText(kGridN, number(o.gridN));
-      setText(kGridM, number(o.gridM));
-      if (changed) checkpoint();
-      break;
-    }
-    case kApplyRepeat: {
-      const bool changed = takeNumber(*this, kRepeatU, o.cU) | takeNumber(*this, kRepeatV, o.cV);
-      setText(kRepeatU, number(o.cU));
-      setText(kRepeatV, number(o.cV));
-      if (changed) checkpoint();
-      break;
-    }
     case kMaterialDown:
     case kMaterialUp:
-      if (id == kMaterialDown && o.material > 0) --o.material;
-      if (id == kMaterialUp && o.material < kMaxStepped) ++o.material;
-      setText(kMaterialNumber, number(o.material));
+      stepMaterial(id == kMaterialUp ? 1 : -1);
+      setText(kMaterialNumber, number(currentObjectRecord().material));
       break;
     case kTextureDown:
     case kTextureUp:
-      if (id == kTextureDown && o.texture > 0) --o.texture;
-      if (id == kTextureUp && o.texture < kMaxStepped) ++o.texture;
-      setText(kTextureNumber, number(o.texture));
+      stepTexture(id == kTextureUp ? 1 : -1);
+      setText(kTextureNumber, number(currentObjectRecord().texture));
       break;
     case kNormalMode:
-      o.normalMode = static_cast<std::uint8_t>(o.normalMode >= kLastNormalMode ? 0 : o.normalMode + 1);
-      setText(kNormalMode, normalModeLabel(o.normalMode));
+      cycleNormalMode();
+      setText(kNormalMode, normalModeLabel(currentObjectRecord().normalMode));
       break;
     case kAxisX:
     case kAxisY:
     case kAxisZ:
-    case kAxisCommon:
-      chooseAxis(id - kAxisX);
-      break;
-    case kLoadLayer:
-      loadLayer();
-      break;
-    case kSaveLayer:
-      saveLayer();
-      break;
-    case kClearScene:
-      clearScene();
-      break;
-    default:
-      break;
+    case kAxisCommon: chooseAxis(id - kAxisX); break;
+    case kLoadLayer: loadLayer(); break;
+    case kSaveLayer: saveLayer(); break;
+    case kClearScene: clearScene(); break;
+    default: break;
   }
 }
 
 void ScenesDialog::trackbarMoved(int id) {
   if (id != kScaleCoarse && id != kScaleFine) return;
-  const int value = trackbarPos(kScaleCoarse) * 256 + trackbarPos(kScaleFine);
-  const auto v = static_cast<std::int16_t>(value);
-  SceneObject& o = currentObjectRecord();
-  if (scaleAxis_ == kScaleAxisCommon) o.scaleX = o.scaleY = o.scaleZ = v;
-  else scaleField(o, scaleAxis_) = v;
-  setText(kScaleValue, number(value));
+  storeScaleTrackbars(scaleAxis_, {trackbarPos(kScaleCoarse), trackbarPos(kScaleFine)});
+  showScale(axisScale(scaleAxis_));
 }
 
 void ScenesDialog::listChanged(int id) {
-  const int index = selection(id);
-  if (index < 0) return;
-  SceneObject& o = currentObjectRecord();
-  if (id == kPrimitiveList) o.primitive = static_cast<std::uint8_t>(index);
-  else if (id == kAlphaList) o.alphaMode = static_cast<std::uint8_t>(index);
+  if (id == kPrimitiveList) setPrimitive(selection(id));
+  else if (id == kAlphaList) setAlphaMode(selection(id));
 }
 
 void ScenesDialog::loadLayer() {
-  const std::optional<std::string> path = ui::prompts().openFile(kLayerFilter);
-  if (path) {
-    std::string error;
-    if (!loadSceneLayer(*path, &error)) {
-      tellFileFailure(error);
-      return;
-    }
-  } else {
-    // Even a cancelled load goes back to the first object.
-    currentSceneRecord().currentObject = 0;
-    clampSelection();
-    refresh();
-  }
-  // The load made object 0 current after the modifiers dialog was shown the old one.
-  notifySelectionChanged();
-  refreshModifiersDialog();
+  std::string error;
+  if (!scene::loadLayer(ui::prompts().openFile(kLayerFilter), &error)) tellFileFailure(error);
 }
 
 void ScenesDialog::saveLayer() {
   const std::optional<std::string> chosen = ui::prompts().saveFile(kLayerFilter);
   if (!chosen) return;
-  const std::string path = withSceneLayerExtension(*chosen);
   std::string error;
-  if (!saveSceneLayer(path, &error)) tellFileFailure(error);
+  if (!saveSceneLayer(withSceneLayerExtension(*chosen), &error)) tellFileFailure(error);
 }
 
 void ScenesDialog::clearScene() {
   if (ui::prompts().message("Стереть сцену?", "Подтверждение действия", ui::MessageButtons::okCancel,
-                            ui::MessageIcon::question) != ui::Answer::ok)
-    return;
-  clearCurrentScene();
-  refresh();
-  refreshModifiersDialog();
-  notifySelectionChanged();
-  checkpoint();
+                            ui::MessageIcon::question) == ui::Answer::ok)
+    eraseScene();
 }
 
 bool ScenesDialog::eventFilter(QObject* watched, QEvent* event) {

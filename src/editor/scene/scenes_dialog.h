@@ -1,13 +1,16 @@
 #pragma once
 // "Сцены и объекты": the editor of the scene store. It steps through scenes and
 // objects, creates, clones and deletes them, edits every field of the current
-// object and loads and saves the current scene as a ".vsl" scene layer. All it
-// edits lives in the scene store; the dialog itself keeps only the scale axis its
+// object and loads and saves the current scene as a ".vsl" scene layer, each
+// through one of the scene edits. The dialog itself keeps only the scale axis its
 // two trackbars work on.
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/ui/dialog.h"
+#include "render/window_commands.h"
+#include "scene/scene_edits.h"
 
 namespace vandrel::scene {
 
@@ -31,7 +34,7 @@ inline constexpr int kObjectCreate = 1082;
 inline constexpr int kObjectClone = 1098;
 inline constexpr int kObjectDelete = 1099;
 inline constexpr int kPrimitiveList = 1072;
-inline constexpr int kNormalMode = 1084;  // the 3D view's "X" sends this too
+using render::kNormalMode;  // the 3D view's "X" sends this too
 inline constexpr int kGridN = 1004;
 inline constexpr int kGridM = 1003;
 inline constexpr int kApplyGrid = 1073;
@@ -56,12 +59,6 @@ inline constexpr int kLoadLayer = 1088;
 inline constexpr int kSaveLayer = 1100;
 inline constexpr int kClearScene = 1101;
 
-// Scale axes; common moves all three sizes together.
-inline constexpr int kScaleAxisX = 0;
-inline constexpr int kScaleAxisY = 1;
-inline constexpr int kScaleAxisZ = 2;
-inline constexpr int kScaleAxisCommon = 3;
-
 // In dialog units.
 inline constexpr int kScenesDialogWidth = 135;
 inline constexpr int kScenesDialogHeight = 210;
@@ -69,7 +66,8 @@ inline constexpr int kScenesDialogHeight = 210;
 class ScenesDialog : public ui::Dialog {
  public:
   // Sets object 0 of the current scene to normal mode 0, becomes the scenes
-  // dialog's refresh and the scenes window's command target.
+  // dialog's refresh and the scenes window's command target, and lets the scene
+  // edits reach the render settings, the 3D view's object marker and the editors.
   explicit ScenesDialog(QWidget* parent = nullptr);
   ~ScenesDialog() override;
 
@@ -86,11 +84,12 @@ class ScenesDialog : public ui::Dialog {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  void afterSceneChange();
-  void afterObjectMove(bool autoSwitch);
+  std::optional<int> typed(int id) const;
   void chooseAxis(int axis);
   void showScale(int value);
-  void applyPosition();
+  void showPosition();
+  void showGrid();
+  void showRepeat();
   void loadLayer();
   void saveLayer();
   void clearScene();

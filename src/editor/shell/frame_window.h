@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ui/commands.h"
+#include "render/window_commands.h"
 
 class QAction;
 class QMdiArea;
@@ -16,13 +17,13 @@ class QProgressBar;
 
 namespace vandrel::shell {
 
-// Menu command ids.
+// Menu command ids; other windows send two of them too.
 inline constexpr int kLoadPack = 32777;
-inline constexpr int kSavePack = 32780;
+using render::kSavePack;
 inline constexpr int kSavePackAs = 32778;
 inline constexpr int kClearScene = 32779;
 inline constexpr int kHelp = 32772;
-inline constexpr int kReadLayout = 32775;
+using render::kReadLayout;
 inline constexpr int kWriteLayout = 32776;
 inline constexpr int kUnfoldedWindows = 32781;
 inline constexpr int kFoldingWindows = 32782;

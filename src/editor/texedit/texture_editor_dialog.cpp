@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,20 +30,15 @@
 #include "platform/ui/commands.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
-#include "render/frame.h"
+#include "texedit/texture_editing.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
-#include "texgen/ops.h"
 #include "texgen/parameter_rows.h"
 #include "texgen/texture_log_file.h"
 #include "texgen/texture_store.h"
 
 namespace vandrel::texedit {
-
-TextureEditorState textureEditorState;
-
-void resetTextureEditorState() { textureEditorState = TextureEditorState{}; }
 
 namespace {
 
@@ -53,7 +47,6 @@ constexpr int kWidth = 192;
 constexpr int kHeight = 199;
 // A parameter row's trackbar, buttons and value, under its label.
 constexpr int kParameterLineHeight = 10;
-constexpr int kTimingRuns = 50;
 constexpr const char* kErrorCaption = "ошибка";
 
 // The texture hooks are plain functions; they reach the one dialog through this.
@@ -146,25 +139,30 @@ TextureEditorDialog::TextureEditorDialog(QWidget* parent)
   h.insertHistoryAtTop = [](const char* label) {
     if (theDialog) theDialog->insertItem(kHistoryList, 0, label);
   };
+  h.removeHistoryAtTop = [](int count) {
+    if (theDialog) theDialog->removeHistoryAtTop(count);
+  };
   h.selectFunction = [](int code) {
     if (theDialog) theDialog->selectFunction(code);
   };
   h.showRows = [](int code) {
     if (theDialog) theDialog->showRowLabels(code);
   };
+  h.hideRows = [] {
+    if (theDialog) theDialog->hideAllRows();
+  };
   h.selectSizeItem = [](int index) {
     if (theDialog && index >= 0) theDialog->setSelection(kSizeCombo, index);
   };
   h.beforeSlotChange = [] {
-    if (theDialog) theDialog->leaveChangeMode();
+    if (!theDialog) return;
+    texedit::leaveChangeMode();
+    theDialog->refresh();
   };
   h.showSlotNumber = [](int slot) {
     if (theDialog) theDialog->setText(kSlotNumber, std::to_string(slot));
   };
-  h.committedEntryCount = [] {
-    const TextureEditorState& st = textureEditorState;
-    return st.changeMode ? st.savedCount : store().entryCount;
-  };
+  h.committedEntryCount = &committedCount;
 }
 
 TextureEditorDialog::~TextureEditorDialog() {
@@ -295,23 +293,24 @@ void TextureEditorDialog::keyPressEvent(QKeyEvent* event) {
 // ---- Handlers ----
 
 void TextureEditorDialog::command(int id) {
+  const int code = selection(kFunctionList);
   bool stepped = false;
   for (int row = 1; row <= texgen::kParamCount && !stepped; ++row) {
     const ParameterRowIds& ids = kParameterRows[row - 1];
     if (id == ids.plus || id == ids.minus) {
-      stepRow(row, id == ids.plus ? 1 : -1);
+      stepRow(row, id == ids.plus ? 1 : -1, code);
       stepped = true;
     }
   }
   if (!stepped) {
     switch (id) {
       case kOk: ok(); break;
-      case kChangeEntry: changeEntry(); break;
-      case kDeleteEntry: deleteEntry(); break;
-      case kEraseAll: eraseAll(); break;
+      case kChangeEntry: beginChange(historyItem()); break;
+      case kDeleteEntry: deleteHistoryItem(historyItem()); break;
+      case kEraseAll: eraseLog(); break;
       case kPreviousSlot: stepSlot(-1); break;
       case kNextSlot: stepSlot(1); break;
-      case kRestoreRecord: restoreRecord(); break;
+      case kRestoreRecord: restoreFunction(code); break;
       case kFold: ui::toggleFoldFlag(ui::kFocusTextureEditor); break;
       case kTimingTest: timingTest(); break;
       case kLoadLog: loadLog(); break;
@@ -320,27 +319,18 @@ void TextureEditorDialog::command(int id) {
       default: break;
     }
   }
+  refresh();
   tabCheck();
 }
 
 void TextureEditorDialog::trackbarMoved(int) {
-  const int code = selection(kFunctionList);
-  if (isListedCode(code)) {
-    texgen::OperationRecord& record = texgen::catalogue.records[code];
-    for (int i = 1; i <= record.paramCount; ++i) record.values[i - 1] = rows_->position(i);
-  }
-  texgen::runOperation(code);
-  redrawPreview();
-  render::renderFrame();
+  rowsMoved(selection(kFunctionList));
   tabCheck();
 }
 
 void TextureEditorDialog::listChanged(int id) {
   if (id == kFunctionList) {
-    const int code = selection(kFunctionList);
-    hideAllRows();
-    showRowsFromCatalogue(code);
-    dispatchSelected();
+    pickFunction(selection(kFunctionList));
     followTab();
   } else if (id == kSizeCombo) {
     sizeChosen();
@@ -351,7 +341,7 @@ void TextureEditorDialog::listChanged(int id) {
 void TextureEditorDialog::refresh() {
   setText(kSlotNumber, std::to_string(store().currentSlot));
   setSelection(kSizeCombo, texgen::edgeSizeIndex(store().edgeSize));
-  enableEditButtons(textureEditorState.changeMode == 0);
+  for (int id : {kChangeEntry, kEraseAll, kDeleteEntry}) enable(id, textureEditorState.changeMode == 0);
 }
 
 // ---- Rows ----
@@ -376,45 +366,6 @@ void TextureEditorDialog::showRowLabels(int code) {
   for (int i = 1; i <= texgen::kParamCount; ++i) showRow(i, i <= record.paramCount);
 }
 
-void TextureEditorDialog::showRowsFromCatalogue(int code) {
-  if (code <= 0 || !isListedCode(code)) return;
-  const texgen::OperationRecord& record = texgen::catalogue.records[code];
-  for (int i = 1; i <= record.paramCount; ++i) {
-    rows_->setPosition(i, record.values[i - 1]);
-    rows_->showNumber(i, std::to_string(rows_->position(i)));
-  }
-  showRowLabels(code);
-}
-
-void TextureEditorDialog::showRowsFromLogEntry(int code) {
-  if (code <= 0 || !isListedCode(code)) return;
-  const texgen::TextureOp& entry = texgen::currentEntry();
-  for (int i = 1; i <= texgen::parameterCount(code); ++i) {
-    rows_->setPosition(i, entry.param(i));
-    rows_->showNumber(i, std::to_string(rows_->position(i)));
-  }
-  showRowLabels(code);
-}
-
-void TextureEditorDialog::stepRow(int row, int delta) {
-  const ParameterRowIds& ids = kParameterRows[row - 1];
-  int p = trackbarPos(ids.trackbar);
-  if (delta > 0 && p < texgen::kParamMax) ++p;
-  if (delta < 0 && p > 0) --p;
-  setTrackbarPos(ids.trackbar, p);
-  setText(ids.edit, std::to_string(p));
-  dispatchSelected();
-}
-
-void TextureEditorDialog::dispatchSelected() {
-  texgen::runOperation(selection(kFunctionList));
-  redrawPreview();
-}
-
-void TextureEditorDialog::redrawPreview() {
-  if (texgen::textureHooks.redrawPreview) texgen::textureHooks.redrawPreview();
-}
-
 void TextureEditorDialog::selectFunction(int code) {
   setSelection(kFunctionList, code);
   followTab();
@@ -430,14 +381,13 @@ void TextureEditorDialog::followTab() {
                                                     : kTabGenerators;
   const QSignalBlocker quiet(tabs_);
   tabs_->setCurrentIndex(tab);
-  textureEditorState.selectedTab = tab;
+  selectedTab_ = tab;
 }
 
 void TextureEditorDialog::tabCheck() {
-  TextureEditorState& st = textureEditorState;
   const int tab = tabs_->currentIndex();
-  if (tab == st.selectedTab) return;
-  st.selectedTab = tab;
+  if (tab == selectedTab_) return;
+  selectedTab_ = tab;
   int heading = -1;
   switch (tab) {
     case kTabColour:
@@ -459,150 +409,52 @@ void TextureEditorDialog::tabCheck() {
 
 // ---- The log ----
 
-void TextureEditorDialog::enableEditButtons(bool on) {
-  for (int id : {kChangeEntry, kEraseAll, kDeleteEntry}) enable(id, on);
+// The history item the edit buttons work on: the newest when none is selected;
+// -1 while the history is empty.
+int TextureEditorDialog::historyItem() {
+  if (itemCount(kHistoryList) == 0) return -1;
+  if (selection(kHistoryList) < 0) setSelection(kHistoryList, 0);
+  return selection(kHistoryList);
 }
 
-bool TextureEditorDialog::appendSelected() {
-  texgen::TextureStore& s = store();
-  const int code = selection(kFunctionList);
-  if (!texgen::isOperationCode(code)) return false;  // headings append nothing
-  // Changing an entry replaces it; only a real append needs room. A full log is
-  // told once, not again on every further click while it stays full.
-  if (textureEditorState.changeMode == 0 && s.entryCount >= texgen::currentCapacity()) {
-    const FullLog full{s.currentSlot, s.edgeSize, s.entryCount};
-    if (full != toldFull_) tell(fullLogText());
-    toldFull_ = full;
-    return false;
-  }
-  toldFull_ = {};
-  texgen::copyLayer(s.entryCount, s.entryCount + 1);
-  texgen::TextureOp& entry = texgen::currentEntry();
-  entry = texgen::TextureOp{};
-  entry.words[0] = code;
-  for (int i = 1; i <= texgen::parameterCount(code); ++i) entry.setParam(i, rows_->position(i));
-  insertItem(kHistoryList, 0, std::to_string(s.entryCount) + texgen::operationName(code));
-  ++s.entryCount;
-  return true;
+void TextureEditorDialog::removeHistoryAtTop(int count) {
+  auto* history = qobject_cast<QListWidget*>(control(kHistoryList));
+  const QSignalBlocker quiet(history);
+  for (int k = 0; k < count && history->count() > 0; ++k) delete history->takeItem(0);
 }
 
+// A full log is told once, not again on every further click while it stays full.
 void TextureEditorDialog::ok() {
-  if (textureEditorState.changeMode)
-    settleChangeMode(true);
-  else
-    appendSelected();
-}
-
-void TextureEditorDialog::leaveChangeMode() { settleChangeMode(false); }
-
-void TextureEditorDialog::settleChangeMode(bool storePending) {
-  TextureEditorState& st = textureEditorState;
-  texgen::TextureStore& s = store();
-  if (!st.changeMode) return;
-  // When a pack load has replaced the slot behind the editor's back, there is
-  // nothing of the change left to settle.
-  if (s.currentSlot == st.changeSlot && s.entryCount == st.changedEntry) {
-    if (auto* history = qobject_cast<QListWidget*>(control(kHistoryList))) {
-      const QSignalBlocker quiet(history);
-      for (int k = s.entryCount; k < st.savedCount && history->count() > 0; ++k) delete history->takeItem(0);
+  const texgen::TextureStore& s = store();
+  switch (commit(selection(kFunctionList))) {
+    case Commit::stored: toldFull_ = {}; break;
+    case Commit::logFull: {
+      const FullLog full{s.currentSlot, s.edgeSize, s.entryCount};
+      if (full != toldFull_) tell(fullLogText());
+      toldFull_ = full;
+      break;
     }
-    if (storePending) appendSelected();
-    texgen::replayFrom(s.entryCount, st.savedCount);
+    case Commit::nothing: break;
   }
-  st.changeMode = 0;
-  hideAllRows();
-  enableEditButtons(true);
-  selectFunction(texgen::kHeadingGenerators);
-}
-
-void TextureEditorDialog::changeEntry() {
-  TextureEditorState& st = textureEditorState;
-  texgen::TextureStore& s = store();
-  if (st.changeMode || itemCount(kHistoryList) == 0) return;
-  if (selection(kHistoryList) < 0) setSelection(kHistoryList, 0);
-  const int m = s.entryCount - selection(kHistoryList) - 1;
-  if (m < 1) return;
-  st.changeMode = 1;
-  st.savedCount = s.entryCount;
-  st.changeSlot = s.currentSlot;
-  st.changedEntry = m;
-  s.entryCount = m;
-  texgen::copyLayer(m, m + 1);
-  const int code = texgen::currentEntry().code();
-  selectFunction(code);
-  hideAllRows();
-  showRowsFromLogEntry(code);
-  texgen::runOperation(code);
-  redrawPreview();
-  enableEditButtons(false);
-}
-
-void TextureEditorDialog::deleteEntry() {
-  if (textureEditorState.changeMode) return;
-  if (selection(kHistoryList) < 0) setSelection(kHistoryList, 0);
-  if (itemCount(kHistoryList) == 0) return;
-  texgen::deleteEntry(store().entryCount - selection(kHistoryList) - 1);
-  redrawPreview();
-  selectFunction(texgen::kHeadingGenerators);
-}
-
-void TextureEditorDialog::eraseAll() {
-  if (textureEditorState.changeMode) return;
-  store().entryCount = 1;
-  texgen::clearLayer(1);
-  texgen::clearLayer(0);
-  clearItems(kHistoryList);
-  redrawPreview();
-  selectFunction(texgen::kHeadingGenerators);
 }
 
 void TextureEditorDialog::editorRebuild() { texgen::replayCurrentSlot(); }
 
 void TextureEditorDialog::selectSlot(int n) { texgen::selectSlot(n); }
 
-void TextureEditorDialog::stepSlot(int delta) {
-  // A pending change is settled by the slot selection's own hook, while the
-  // changed slot is still current.
-  int n = store().currentSlot;
-  if (delta < 0 && n > 1) --n;
-  if (delta > 0 && n < texgen::kSlotCount) ++n;
-  selectSlot(n);
-}
-
 void TextureEditorDialog::sizeChosen() {
-  const int index = selection(kSizeCombo);
-  if (index < 0 || index >= static_cast<int>(std::size(texgen::kEdgeSizes))) return;
-  const int edge = texgen::kEdgeSizes[index];
-  if (edge != store().edgeSize) {
-    leaveChangeMode();
-    if (!texgen::changeEdgeSize(edge)) {
-      setSelection(kSizeCombo, texgen::edgeSizeIndex(store().edgeSize));
-      tell("Лог текстуры не помещается в размер " + std::to_string(edge) + ": там помещается " +
-           os::operationsCount(texgen::maxEntryCount(edge) - 1));
-    }
-  }
-  const int code = selection(kFunctionList);
-  showRowsFromCatalogue(code);
-  dispatchSelected();
-}
-
-void TextureEditorDialog::restoreRecord() {
-  const int code = selection(kFunctionList);
-  texgen::restoreRecord(code);
-  showRowsFromCatalogue(code);
-  dispatchSelected();
+  const int item = selection(kSizeCombo);
+  const bool fits = chooseSize(item, selection(kFunctionList));
+  refresh();  // a refused size gives way to the current one
+  if (fits) return;
+  const int edge = texgen::kEdgeSizes[item];
+  tell("Лог текстуры не помещается в размер " + std::to_string(edge) + ": там помещается " +
+       os::operationsCount(texgen::maxEntryCount(edge) - 1));
 }
 
 void TextureEditorDialog::timingTest() {
-  texgen::TextureStore& s = store();
-  const int t0 = static_cast<int>(render::tickCount() % render::kClockPeriod);
-  for (int run = 0; run < kTimingRuns; ++run) {
-    texgen::copyLayer(s.entryCount - 1, s.entryCount);
-    texgen::addparticle(texgen::layer(s.entryCount), s.edgeSize, 128, 128, 255, 255, 255, 128, 255);
-  }
-  const int t1 = static_cast<int>(render::tickCount() % render::kClockPeriod);
   char text[32];
-  std::snprintf(text, sizeof text, "%.10g", static_cast<double>(t1 - t0));
+  std::snprintf(text, sizeof text, "%.10g", static_cast<double>(texedit::timingTest()));
   ui::prompts().message(text, "timetest", ui::MessageButtons::ok, ui::MessageIcon::none);
 }
 
@@ -611,21 +463,12 @@ void TextureEditorDialog::timingTest() {
 void TextureEditorDialog::loadLog() {
   const std::optional<std::string> path = ui::prompts().openFile({"Vandrel Texture", "*.vtx"});
   if (!path) return;
-  // Read and checked before anything changes: a refused file leaves the log as it was.
-  std::string text, error;
-  if (!os::readFile(*path, &text, &error)) {
+  texgen::LogReadResult read;
+  std::string error;
+  if (!texedit::loadLog(*path, &read, &error)) {
     tell(error);
     return;
   }
-  if (const os::TextProblem problem = texgen::checkLogText(text)) {
-    tell(os::refusalMessage(*path, text, problem));
-    return;
-  }
-  leaveChangeMode();
-  clearItems(kHistoryList);
-  store().entryCount = 1;
-  const texgen::LogReadResult read = texgen::readLog(text);
-  editorRebuild();
   // What was skipped is told once, after the log shows what was read.
   std::string skipped;
   if (!read.unknownLines.empty()) {

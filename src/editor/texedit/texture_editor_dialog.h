@@ -1,8 +1,9 @@
 #pragma once
 // The texture editor dialog ("Редактор текстур"): builds the current slot's log.
-// The generator does the computing (dispatcher, replay, delete, slot and size
-// changes); this dialog owns the controls, the change mode and the order of the
-// calls. It plugs into the generator through the texture hooks while it exists.
+// Each control calls one of the texture editing operations (texedit), which keep
+// the change mode and reach back through the texture hooks; the dialog owns the
+// controls, the selected tab and the messages. It plugs into the generator
+// through the texture hooks while it exists.
 
 #include <map>
 #include <memory>
@@ -50,23 +51,12 @@ inline constexpr int kTabFilters = 1;
 inline constexpr int kTabGenerators = 2;
 inline constexpr int kNoTab = 100;
 
-// The editor's own state; the slot, size and entry count live in the texture store.
-struct TextureEditorState {
-  int changeMode = 0;   // 1 between "Изменить" and "ОК"
-  int savedCount = 0;   // the entry count when change mode began
-  int changeSlot = 0;   // the slot and entry being changed
-  int changedEntry = 0;
-  int selectedTab = kNoTab;  // no tab yet, so the first check always acts
-};
-
-extern TextureEditorState textureEditorState;
-void resetTextureEditorState();
-
 class TextureEditorDialog : public ui::Dialog {
  public:
-  // Creates the controls, fills the lists from the catalogue and the store,
-  // registers as the texture editor's command target and installs the texture
-  // hooks (rows, history, function list, rows display, size item, slot number).
+  // Creates the controls, fills the lists from the catalogue and the store, starts
+  // the editing state afresh, registers as the texture editor's command target and
+  // installs the texture hooks (rows, history, function list, rows display, size
+  // item, slot number, the change settled before a slot change).
   explicit TextureEditorDialog(QWidget* parent = nullptr);
   // Unregisters and puts the hooks back to headless, keeping the device's and
   // the preview's.
@@ -82,17 +72,11 @@ class TextureEditorDialog : public ui::Dialog {
   void editorRebuild();
   // Makes slot n current, replays it and shows its number.
   void selectSlot(int n);
-  // Row values from the catalogue record, or from the entry at the working
-  // position; labels and function name from the catalogue. Code 0 does nothing.
-  void showRowsFromCatalogue(int code);
-  void showRowsFromLogEntry(int code);
   void hideAllRows();
   // Selects a function in the list (silently, as code does) with its group's tab.
   void selectFunction(int code);
-  // Ends change mode as "ОК" would without storing the pending entry: the slot
-  // keeps its committed log. Nothing happens outside change mode.
-  void leaveChangeMode();
 
+  int selectedTab() const { return selectedTab_; }
   QTabBar* tabBar() const { return tabs_; }
   QMenuBar* menuBar() const { return menuBar_; }
   QAction* menuAction(int id) const;
@@ -106,25 +90,16 @@ class TextureEditorDialog : public ui::Dialog {
   void buildControls();
   void showRowLabels(int code);
   void showRow(int row, bool on);
-  void dispatchSelected();
-  void redrawPreview();
+  void removeHistoryAtTop(int count);
   void tabCheck();
   void followTab();
-  void stepRow(int row, int delta);
-  bool appendSelected();
+  int historyItem();
   void ok();
-  void changeEntry();
-  void deleteEntry();
-  void eraseAll();
-  void stepSlot(int delta);
   void sizeChosen();
-  void restoreRecord();
   void timingTest();
   void loadLog();
   void saveLog();
   void exportPng();
-  void settleChangeMode(bool storePending);
-  void enableEditButtons(bool on);
 
   // The full log last told of, so that clicking "ОК" on it again stays quiet.
   struct FullLog {
@@ -132,6 +107,7 @@ class TextureEditorDialog : public ui::Dialog {
     bool operator==(const FullLog&) const = default;
   };
   FullLog toldFull_;
+  int selectedTab_ = kNoTab;  // no tab yet, so the first check always acts
 
   QTabBar* tabs_ = nullptr;
   QMenuBar* menuBar_ = nullptr;

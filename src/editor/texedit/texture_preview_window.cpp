@@ -14,6 +14,7 @@
 #include "platform/ui/tool_windows.h"
 #include "render/frame.h"
 #include "render/view_navigation.h"
+#include "render/window_commands.h"
 #include "texedit/preview_image.h"
 #include "texgen/editor_hooks.h"
 #include "texgen/texture_store.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr int kStartEdge = 256;         // the picture's size before the first layout
 constexpr int kFunctionList = 1039;     // in the texture editor dialog
 constexpr int kCommitCommand = 1035;    // "ОК" of the texture editor dialog
-constexpr int kReadLayoutCommand = 32775;  // to the frame window
 constexpr std::uint32_t kOpaque = 0xFF000000u;  // the display ignores alpha
 
 TexturePreviewWindow* activePreview = nullptr;
@@ -42,7 +42,7 @@ int editorFunction() {
 
 void readLayout(int number) {
   ui::shellFlags.layoutIndex = number;
-  ui::sendCommand(ui::WindowId::frame, kReadLayoutCommand);
+  ui::sendCommand(ui::WindowId::frame, render::kReadLayout);
 }
 
 bool isPreviewKey(int key) {

@@ -1,0 +1,328 @@
+#include "scene/scene_edits.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "scene/catalogues.h"
+#include "scene/modifier_texts.h"
+#include "scene/scene_hooks.h"
+#include "scene/undo.h"
+#include "scene/vsl_file.h"
+
+namespace vandrel::scene {
+
+namespace {
+
+constexpr int kLastStepped = 255;  // material and texture numbers
+constexpr int kScaleStep = 256;    // scale = coarse x 256 + fine
+constexpr std::int16_t kNewModifierRadius = 100;
+constexpr int kRadiusStep = 127;     // radius = coarse x 127 + fine
+constexpr int kStrengthLimit = 126;  // what the strength box accepts, either sign
+constexpr int kRadiusLimit = 32766;  // what the radius box accepts, either sign
+constexpr int kOffsetLimit = 12699;  // what the offset boxes accept, either sign
+constexpr int kStepTop = 32767;      // "+" stops here
+constexpr int kStepBottom = -32766;  // "-" stops below this
+
+void refreshSceneWindows() {
+  refreshScenesDialog();
+  refreshModifiersDialog();
+  refreshClonesDialog();
+}
+
+void afterSceneSwitch() {
+  clampSelection();  // the other scene's object may carry fewer modifiers
+  refreshSceneWindows();
+  notifySceneSwitched();
+  notifySelectionChanged();
+}
+
+void afterObjectStep(bool switchEditors) {
+  refreshScenesDialog();
+  selectLastModifier();
+  notifySelectionChanged();
+  refreshModifiersDialog();
+  if (switchEditors) notifyObjectSwitched();
+}
+
+// Every structural edit of the objects ends so: whatever shows them follows, and
+// the new state is a step of undo.
+void afterObjectEdit() {
+  refreshSceneWindows();
+  notifySelectionChanged();
+  checkpoint();
+}
+
+// A typed number is taken only when the field can store it; true when it changed.
+template <typename Field>
+bool take(std::optional<int> typed, Field& field) {
+  if (!typed || *typed < std::numeric_limits<Field>::min() || *typed > std::numeric_limits<Field>::max() ||
+      *typed == field)
+    return false;
+  field = static_cast<Field>(*typed);
+  return true;
+}
+
+void takeWithin(std::optional<int> typed, int limit, std::int16_t& field) {
+  if (typed && *typed >= -limit && *typed <= limit) field = static_cast<std::int16_t>(*typed);
+}
+
+void stepByte(std::uint8_t& v, int delta) {
+  if (delta < 0 && v > 0) --v;
+  if (delta > 0 && v < kLastStepped) ++v;
+}
+
+void stepParameter(std::int16_t& v, int delta) {
+  if (delta > 0 && v != kStepTop) ++v;
+  if (delta < 0 && v >= kStepBottom) --v;
+}
+
+// The new modifier duplicates the current one right after it; an object without
+// modifiers gets a new one.
+void insertModifier() {
+  ModifierList& list = currentModifierList();
+  std::int32_t& current = sceneStore.currentModifier;
+  if (list.count >= kMaxModifiers) return;
+  if (list.count == 0) {
+    list.modifiers[0] = newModifier();
+    list.count = 1;
+    current = 0;
+    return;
+  }
+  const int c = std::clamp<int>(current, 0, list.count - 1);
+  std::copy_backward(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + list.count + 1);
+  list.modifiers[c + 1] = list.modifiers[c];
+  ++list.count;
+  current = c + 1;
+}
+
+void removeModifier() {
+  ModifierList& list = currentModifierList();
+  std::int32_t& current = sceneStore.currentModifier;
+  if (list.count == 0) return;
+  const int c = std::clamp<int>(current, 0, list.count - 1);
+  std::copy(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + c);
+  --list.count;
+  current = std::max(c - 1, 0);
+}
+
+std::int16_t& scaleField(SceneObject& o, int axis) {
+  return axis == kScaleAxisY ? o.scaleY : axis == kScaleAxisZ ? o.scaleZ : o.scaleX;
+}
+
+}  // namespace
+
+void resetFirstNormalMode() { objectRecord(sceneStore.currentScene, 0).normalMode = 0; }
+
+void stepScene(int delta) {
+  SceneStore& s = sceneStore;
+  if (delta < 0 && s.currentScene > 0) --s.currentScene;
+  if (delta > 0 && s.currentScene < s.sceneCount - 1) ++s.currentScene;
+  afterSceneSwitch();
+}
+
+void createScene() {
+  newScene();
+  afterSceneSwitch();
+}
+
+void deleteScene() {
+  deleteLastScene();
+  afterSceneSwitch();
+}
+
+void stepObject(int delta) {
+  Scene& scene = currentSceneRecord();
+  if (delta < 0) {
+    if (scene.currentObject == 0) return;
+    --scene.currentObject;
+  } else {
+    if (scene.currentObject + 1 >= scene.objectCount) return;
+    ++scene.currentObject;
+  }
+  afterObjectStep(true);
+}
+
+void firstObject() {
+  currentSceneRecord().currentObject = 0;
+  afterObjectStep(false);
+}
+
+void lastObject() {
+  Scene& scene = currentSceneRecord();
+  scene.currentObject = static_cast<std::uint8_t>(scene.objectCount - 1);
+  afterObjectStep(false);
+}
+
+void createObject() {
+  if (insertObject(false)) afterObjectEdit();
+}
+
+void cloneObject() {
+  if (insertObject(true)) afterObjectEdit();
+}
+
+void deleteObject() {
+  if (!deleteCurrentObject()) return;
+  afterObjectEdit();
+  notifyObjectSwitched();
+}
+
+void eraseScene() {
+  clearCurrentScene();
+  afterObjectEdit();
+}
+
+bool loadLayer(const std::optional<std::string>& path, std::string* error) {
+  if (path) {
+    if (!loadSceneLayer(*path, error)) return false;
+  } else {
+    currentSceneRecord().currentObject = 0;
+    clampSelection();
+    refreshScenesDialog();
+  }
+  // The load made object 0 current after the modifiers dialog was shown the old one.
+  notifySelectionChanged();
+  refreshModifiersDialog();
+  return true;
+}
+
+void applyPosition(std::optional<int> x, std::optional<int> y, std::optional<int> z) {
+  SceneObject& o = currentObjectRecord();
+  if (!(take(x, o.posX) | take(y, o.posY) | take(z, o.posZ))) return;
+  notifyObjectMoved();
+  checkpoint();
+}
+
+void applyGrid(std::optional<int> n, std::optional<int> m) {
+  SceneObject& o = currentObjectRecord();
+  if (take(n, o.gridN) | take(m, o.gridM)) checkpoint();
+}
+
+void applyRepeat(std::optional<int> u, std::optional<int> v) {
+  SceneObject& o = currentObjectRecord();
+  if (take(u, o.cU) | take(v, o.cV)) checkpoint();
+}
+
+void stepMaterial(int delta) { stepByte(currentObjectRecord().material, delta); }
+
+void stepTexture(int delta) { stepByte(currentObjectRecord().texture, delta); }
+
+void cycleNormalMode() {
+  std::uint8_t& mode = currentObjectRecord().normalMode;
+  mode = static_cast<std::uint8_t>(mode >= kNormalModes - 1 ? 0 : mode + 1);
+}
+
+void setPrimitive(int code) {
+  if (code >= 0 && code < kPrimitiveKinds) currentObjectRecord().primitive = static_cast<std::uint8_t>(code);
+}
+
+void setAlphaMode(int code) {
+  if (code >= 0 && code < kAlphaModes) currentObjectRecord().alphaMode = static_cast<std::uint8_t>(code);
+}
+
+ScaleTrackbars scaleTrackbarsOf(int value) {
+  const int coarse = value / kScaleStep;
+  return {coarse, value - kScaleStep * coarse};
+}
+
+void storeScaleTrackbars(int axis, const ScaleTrackbars& positions) {
+  const auto v = static_cast<std::int16_t>(positions.coarse * kScaleStep + positions.fine);
+  SceneObject& o = currentObjectRecord();
+  if (axis == kScaleAxisCommon) o.scaleX = o.scaleY = o.scaleZ = v;
+  else scaleField(o, axis) = v;
+}
+
+int axisScale(int axis) { return scaleField(currentObjectRecord(), axis); }
+
+int meanScale() {
+  const SceneObject& o = currentObjectRecord();
+  return (o.scaleX + o.scaleY + o.scaleZ) / 3;
+}
+
+// ---- Modifiers ----
+
+Modifier newModifier() {
+  Modifier m{};
+  m.radius = kNewModifierRadius;
+  return m;
+}
+
+Modifier* currentModifierRecord() {
+  ModifierList& list = currentModifierList();
+  const int m = sceneStore.currentModifier;
+  return m >= 0 && m < list.count ? &list.modifiers[m] : nullptr;
+}
+
+void emptyModifierList() {
+  ModifierList& list = currentModifierList();
+  list.count = 0;
+  list.modifiers[0] = newModifier();
+  sceneStore.currentModifier = 0;
+}
+
+void createModifier() {
+  insertModifier();
+  notifySelectionChanged();
+}
+
+void deleteModifier() {
+  removeModifier();
+  notifySelectionChanged();
+}
+
+void stepModifier(int delta) {
+  std::int32_t& current = sceneStore.currentModifier;
+  if (delta < 0 && current > 0) --current;
+  if (delta > 0 && current < currentModifierList().count - 1) ++current;
+  notifySelectionChanged();
+}
+
+void lastModifier() {
+  sceneStore.currentModifier = currentModifierList().count - 1;
+  notifySelectionChanged();
+}
+
+void setModifierKind(int kind) {
+  if (Modifier* m = currentModifierRecord(); m && kind >= 0 && kind < kModifierKinds)
+    m->kind = static_cast<std::uint8_t>(kind);
+}
+
+void applyStrength(std::optional<int> strength) {
+  if (Modifier* m = currentModifierRecord()) takeWithin(strength, kStrengthLimit, m->strength);
+}
+
+void applyRadius(std::optional<int> radius) {
+  if (Modifier* m = currentModifierRecord()) takeWithin(radius, kRadiusLimit, m->radius);
+}
+
+void applyOffsets(std::optional<int> x, std::optional<int> y, std::optional<int> z) {
+  Modifier* m = currentModifierRecord();
+  if (!m) return;
+  takeWithin(x, kOffsetLimit, m->offsetX);
+  takeWithin(y, kOffsetLimit, m->offsetY);
+  takeWithin(z, kOffsetLimit, m->offsetZ);
+  notifySelectionChanged();
+}
+
+void stepStrength(int delta) {
+  if (Modifier* m = currentModifierRecord()) stepParameter(m->strength, delta);
+}
+
+void stepRadius(int delta) {
+  if (Modifier* m = currentModifierRecord()) stepParameter(m->radius, delta);
+}
+
+ModifierTrackbars modifierTrackbarsOf(const Modifier& m) {
+  // Truncation toward zero gives both radius trackbars the sign of the value.
+  return {m.strength, m.radius / kRadiusStep, m.radius % kRadiusStep};
+}
+
+void storeModifierTrackbars(const ModifierTrackbars& positions) {
+  Modifier* m = currentModifierRecord();
+  if (!m) return;
+  m->radius = static_cast<std::int16_t>(positions.radiusCoarse * kRadiusStep + positions.radiusFine);
+  m->strength = static_cast<std::int16_t>(positions.strength);
+}
+
+}  // namespace vandrel::scene
