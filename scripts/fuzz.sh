@@ -38,7 +38,8 @@ for target in "${targets[@]}"; do
   scratch=$(mktemp -d)
   extra=$(mktemp -d)
   odd_inputs "$corpus" "$extra"
-  if ! "$here/build-fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=4096 \
+  # Crash and slow-input files go to the scratch folder, not into the working directory.
+  if ! "$here/build-fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=4096 -artifact_prefix="$scratch/" \
       "$scratch" "$corpus" "$extra" >"$scratch.log" 2>&1; then
     tail -n 40 "$scratch.log" >&2
     echo "fuzz: $target found a failure (log: $scratch.log)" >&2
