@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/os/text_numbers.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {

@@ -12,7 +12,7 @@
 #include <numbers>
 
 #include "geometry/mesh_state.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {

@@ -73,6 +73,30 @@ void nextMapNumber() {
   refreshEditor();
 }
 
+void typeMaterialNumber(std::optional<int> number) {
+  if (!number || *number < 0 || *number > kLastMaterial) {
+    refreshEditor();
+  } else if (*number > 0) {
+    materialStore.currentMaterial = static_cast<std::uint8_t>(*number - 1);
+    nextMaterial();
+  } else {
+    materialStore.currentMaterial = 1;
+    previousMaterial();
+  }
+}
+
+void typeMapNumber(std::optional<int> number) {
+  if (number && *number >= kMinMapNumber && *number <= kMaxMapNumber)
+    materialStore.mapNumber[materialStore.currentMaterial] = *number;
+  refreshEditor();
+}
+
+void typeStageTexture(std::optional<int> number) {
+  if (number && *number >= 0 && *number <= kMaxStageTexture)
+    materialStore.stageTexture[materialStore.currentMaterial] = static_cast<std::uint8_t>(*number);
+  refreshEditor();
+}
+
 void previousStageTexture() {
   std::uint8_t& t = materialStore.stageTexture[materialStore.currentMaterial];
   if (t > 0) --t;

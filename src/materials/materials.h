@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/gfx/d3d9_types.h"
+#include "platform/os/hook.h"
 #include "platform/os/text_checks.h"
 
 namespace vandrel::materials {
@@ -41,8 +43,8 @@ extern MaterialStore materialStore;
 
 // Where the materials editor plugs in; empty hooks do nothing.
 struct MaterialHooks {
-  void (*refreshEditor)() = nullptr;   // controls from the current material
-  void (*redrawSwatches)() = nullptr;  // the three colour swatches
+  os::Hook<void()> refreshEditor;   // controls from the current material
+  os::Hook<void()> redrawSwatches;  // the three colour swatches
 };
 
 extern MaterialHooks materialHooks;
@@ -63,6 +65,13 @@ void previousStageTexture();   // not below 0
 void nextStageTexture();       // not above 254
 void selectStageType(int selection);  // the stage type list's selection
 void eraseCurrentMaterial();   // "Стереть"
+// Numbers typed into the editor's boxes, nothing where a box holds no number. A
+// number the steppers could reach is taken (a material number as the steppers
+// reach it, its map number rule included); anything else leaves the stored value,
+// which the refreshed editor shows again.
+void typeMaterialNumber(std::optional<int> number);
+void typeMapNumber(std::optional<int> number);
+void typeStageTexture(std::optional<int> number);
 
 // Trackbar positions as the editor shows them (colours x 64, power as is).
 struct MaterialTrackbars {

@@ -1,6 +1,7 @@
 #include "pack/complex_pack.h"
 
 #include "materials/materials.h"
+#include "pack/document.h"
 #include "platform/os/files.h"
 #include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
@@ -217,7 +218,7 @@ void readPack(std::string_view text, TextureRebuild rebuild) {
   const std::size_t texturesAt = payloadStart(text, kTextureDataMarker, searchFrom);
   if (texturesAt != std::string_view::npos) readTextureData(text, texturesAt);
   if (rebuild == TextureRebuild::Rebuild) rebuildTextures();
-  if (packHooks.refreshDialogs) packHooks.refreshDialogs();
+  notifyDocumentChanged();
 }
 
 os::TextProblem checkPack(std::string_view text) {

@@ -5,16 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os/hook.h"
 #include "platform/os/text_checks.h"
 
 namespace vandrel::pack {
 
 struct PackHooks {
   // The editor shows the slot number and renders one frame while textures are
-  // rebuilt; a load ends by refreshing every dialog.
-  void (*showSlotNumber)(int slot) = nullptr;
-  void (*renderFrame)() = nullptr;
-  void (*refreshDialogs)() = nullptr;
+  // rebuilt; a read ends by telling the document's listeners.
+  os::Hook<void(int slot)> showSlotNumber;
+  os::Hook<void()> renderFrame;
 };
 
 extern PackHooks packHooks;

@@ -51,13 +51,12 @@ bool createDevice() {
   s.device->setRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   s.device->setTransform(D3DTS_VIEW, viewMatrix());
   s.device->setTransform(D3DTS_PROJECTION, projectionMatrix());
-  texgen::textureHooks.recreateSlotTexture = recreateSlotTexture;
+  texgen::textureHooks.recreateSlotTexture.set(&deviceSetup, recreateSlotTexture);
   return true;
 }
 
 void releaseDevice() {
-  if (texgen::textureHooks.recreateSlotTexture == recreateSlotTexture)
-    texgen::textureHooks.recreateSlotTexture = nullptr;
+  texgen::textureHooks.recreateSlotTexture.clear(&deviceSetup);
   for (auto& texture : deviceSetup.textures) texture.reset();
   deviceSetup.device.reset();
 }

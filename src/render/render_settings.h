@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "geometry/build_inputs.h"
+#include "platform/os/hook.h"
 #include "platform/os/text_checks.h"
 
 namespace vandrel::render {
@@ -43,8 +44,8 @@ extern RenderSettings renderSettings;
 
 // Where the render settings dialog plugs in; empty hooks do nothing.
 struct RenderSettingsHooks {
-  void (*refresh)() = nullptr;       // trackbars and camera number from the data
-  void (*redrawSwatch)() = nullptr;  // the fog colour swatch
+  os::Hook<void()> refresh;       // trackbars and camera number from the data
+  os::Hook<void()> redrawSwatch;  // the fog colour swatch
 };
 
 extern RenderSettingsHooks renderSettingsHooks;

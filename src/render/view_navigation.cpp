@@ -10,6 +10,7 @@
 #include "render/picking.h"
 #include "render/render_settings.h"
 #include "render/window_commands.h"
+#include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
 #include "texgen/dispatcher.h"
@@ -34,7 +35,6 @@ constexpr int kWheelDivisor = 16;
 constexpr double kZoomStep = 64.0;
 constexpr int kStrengthLimit = 127;
 constexpr int kRadiusLimit = 32767;
-constexpr std::int16_t kFirstModifierRadius = 100;
 
 Camera& camera() { return renderSettings.currentCamera; }
 
@@ -174,12 +174,6 @@ Point dragPoint(int x, int y, const scene::Point3& marker, Point at) {
   return p;
 }
 
-scene::Modifier* currentModifierRecord() {
-  scene::ModifierList& list = scene::currentModifierList();
-  const int m = scene::sceneStore.currentModifier;
-  return m >= 0 && m < list.count ? &list.modifiers[m] : nullptr;
-}
-
 void dragObject(int x, int y) {
   scene::SceneObject& o = scene::currentObjectRecord();
   const Point p = dragPoint(x, y, scene::selectionMarkers.object, {o.posX, o.posY, o.posZ});
@@ -191,7 +185,7 @@ void dragObject(int x, int y) {
 
 void dragModifier(int x, int y) {
   viewState.dragTarget = kDragModifier;
-  scene::Modifier* m = currentModifierRecord();
+  scene::Modifier* m = scene::currentModifierRecord();
   if (!m) return;
   const scene::SceneObject& o = scene::currentObjectRecord();
   const Point at{o.posX + m->offsetX, o.posY + m->offsetY, o.posZ + m->offsetZ};
@@ -227,12 +221,6 @@ void pickAt(int rasterX, int rasterY) {
 }
 
 }  // namespace
-
-scene::Modifier firstModifier() {
-  scene::Modifier m{};
-  m.radius = kFirstModifierRadius;
-  return m;
-}
 
 void updateMarkers() {
   const Camera& c = camera();
@@ -383,36 +371,15 @@ void viewLeftButtonUp(int x, int y) {
 
 void viewLeftDoubleClick(bool shiftHeld) {
   if (viewState.spaceHeld || shiftHeld || viewState.cursorMode == 1) return;
-  scene::ModifierList& list = scene::currentModifierList();
-  std::int32_t& current = scene::sceneStore.currentModifier;
-  if (list.count >= scene::kMaxModifiers) return;
-  if (list.count == 0) {
-    list.modifiers[0] = firstModifier();
-    list.count = 1;
-    current = 0;
-  } else {
-    const int c = std::clamp<int>(current, 0, list.count - 1);
-    for (int k = list.count; k > c + 1; --k) list.modifiers[k] = list.modifiers[k - 1];
-    list.modifiers[c + 1] = list.modifiers[c];
-    ++list.count;
-    current = c + 1;
-  }
-  scene::refreshModifiersDialog();
+  if (scene::insertModifier()) scene::refreshModifiersDialog();
 }
 
 void viewRightDoubleClick() {
-  scene::ModifierList& list = scene::currentModifierList();
-  std::int32_t& current = scene::sceneStore.currentModifier;
-  if (list.count == 0) return;
-  const int c = std::clamp<int>(current, 0, list.count - 1);
-  for (int k = c; k < list.count - 1; ++k) list.modifiers[k] = list.modifiers[k + 1];
-  --list.count;
-  current = std::max(c - 1, 0);
-  scene::refreshModifiersDialog();
+  if (scene::removeModifier()) scene::refreshModifiersDialog();
 }
 
 void viewMiddleDoubleClick() {
-  scene::Modifier* m = currentModifierRecord();
+  scene::Modifier* m = scene::currentModifierRecord();
   if (!m) return;
   m->radius = static_cast<std::int16_t>(-m->radius);
   scene::refreshModifiersDialog();
@@ -428,7 +395,7 @@ void viewWheel(int delta, const PointerState& s) {
     if (renderSettingsHooks.refresh) renderSettingsHooks.refresh();
     return;
   }
-  scene::Modifier* m = currentModifierRecord();
+  scene::Modifier* m = scene::currentModifierRecord();
   if (!m) return;
   if (s.shift) {
     const double v = step + m->strength;

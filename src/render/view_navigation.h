@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/os/hook.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::render {
@@ -56,12 +57,12 @@ void resetViewState();
 // What the view reaches in the windows around it; an empty hook does nothing
 // (for the layout number: reads 0, writes nothing; auto-switching: off).
 struct ViewHooks {
-  void (*sendFrameCommand)(int id) = nullptr;
-  void (*sendScenesCommand)(int id) = nullptr;
-  void (*takeFocus)() = nullptr;  // the view takes the keyboard focus on a mouse move
-  int (*layoutNumber)() = nullptr;
-  void (*setLayoutNumber)(int number) = nullptr;
-  bool (*autoSwitchTextureMaterial)() = nullptr;
+  os::Hook<void(int id)> sendFrameCommand;
+  os::Hook<void(int id)> sendScenesCommand;
+  os::Hook<void()> takeFocus;  // the view takes the keyboard focus on a mouse move
+  os::Hook<int()> layoutNumber;
+  os::Hook<void(int number)> setLayoutNumber;
+  os::Hook<bool()> autoSwitchTextureMaterial;
 };
 
 extern ViewHooks viewHooks;
@@ -106,9 +107,5 @@ void updateMarkers();
 // With the switch on, the current object's material becomes the materials editor's
 // current one and its texture slot the texture store's current slot.
 void autoSwitchTextureAndMaterial(bool enabled);
-
-// What a left double click adds to an object without modifiers: the modifier the
-// modifiers dialog starts with (kind 0, centred, radius 100, strength 0).
-scene::Modifier firstModifier();
 
 }  // namespace vandrel::render

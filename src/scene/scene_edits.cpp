@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "scene/catalogues.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
 #include "scene/vsl_file.h"
@@ -23,6 +23,8 @@ constexpr int kRadiusLimit = 32766;  // what the radius box accepts, either sign
 constexpr int kOffsetLimit = 12699;  // what the offset boxes accept, either sign
 constexpr int kStepTop = 32767;      // "+" stops here
 constexpr int kStepBottom = -32766;  // "-" stops below this
+constexpr int kMaxCloneCount = 254;
+constexpr int kMaxCloneStep = 19999;  // and its negative
 
 void refreshSceneWindows() {
   refreshScenesDialog();
@@ -79,33 +81,6 @@ void stepParameter(std::int16_t& v, int delta) {
 
 // The new modifier duplicates the current one right after it; an object without
 // modifiers gets a new one.
-void insertModifier() {
-  ModifierList& list = currentModifierList();
-  std::int32_t& current = sceneStore.currentModifier;
-  if (list.count >= kMaxModifiers) return;
-  if (list.count == 0) {
-    list.modifiers[0] = newModifier();
-    list.count = 1;
-    current = 0;
-    return;
-  }
-  const int c = std::clamp<int>(current, 0, list.count - 1);
-  std::copy_backward(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + list.count + 1);
-  list.modifiers[c + 1] = list.modifiers[c];
-  ++list.count;
-  current = c + 1;
-}
-
-void removeModifier() {
-  ModifierList& list = currentModifierList();
-  std::int32_t& current = sceneStore.currentModifier;
-  if (list.count == 0) return;
-  const int c = std::clamp<int>(current, 0, list.count - 1);
-  std::copy(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + c);
-  --list.count;
-  current = std::max(c - 1, 0);
-}
-
 std::int16_t& scaleField(SceneObject& o, int axis) {
   return axis == kScaleAxisY ? o.scaleY : axis == kScaleAxisZ ? o.scaleZ : o.scaleX;
 }
@@ -261,6 +236,35 @@ void emptyModifierList() {
   sceneStore.currentModifier = 0;
 }
 
+bool insertModifier() {
+  ModifierList& list = currentModifierList();
+  std::int32_t& current = sceneStore.currentModifier;
+  if (list.count >= kMaxModifiers) return false;
+  if (list.count == 0) {
+    list.modifiers[0] = newModifier();
+    list.count = 1;
+    current = 0;
+    return true;
+  }
+  const int c = std::clamp<int>(current, 0, list.count - 1);
+  std::copy_backward(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + list.count + 1);
+  list.modifiers[c + 1] = list.modifiers[c];
+  ++list.count;
+  current = c + 1;
+  return true;
+}
+
+bool removeModifier() {
+  ModifierList& list = currentModifierList();
+  std::int32_t& current = sceneStore.currentModifier;
+  if (list.count == 0) return false;
+  const int c = std::clamp<int>(current, 0, list.count - 1);
+  std::copy(list.modifiers + c + 1, list.modifiers + list.count, list.modifiers + c);
+  --list.count;
+  current = std::max(c - 1, 0);
+  return true;
+}
+
 void createModifier() {
   insertModifier();
   notifySelectionChanged();
@@ -323,6 +327,24 @@ void storeModifierTrackbars(const ModifierTrackbars& positions) {
   if (!m) return;
   m->radius = static_cast<std::int16_t>(positions.radiusCoarse * kRadiusStep + positions.radiusFine);
   m->strength = static_cast<std::int16_t>(positions.strength);
+}
+
+void emptyCloneRules() {
+  for (int o = 0; o < kCloneSlots; ++o) cloneRule(sceneStore.currentScene, o) = CloneRule{};
+}
+
+void stepCloneCount(int object, int delta) {
+  CloneRule& rule = cloneRule(sceneStore.currentScene, object);
+  rule.cloneCount = static_cast<std::uint8_t>(std::clamp(rule.cloneCount + delta, 0, kMaxCloneCount));
+}
+
+void applyCloneStep(int object, std::optional<int> step) {
+  if (step && *step >= -kMaxCloneStep && *step <= kMaxCloneStep)
+    cloneRule(sceneStore.currentScene, object).cloneStep = static_cast<std::int16_t>(*step);
+}
+
+void setCloneKind(int object, int kind) {
+  if (kind >= 0) cloneRule(sceneStore.currentScene, object).cloneKind = static_cast<std::uint8_t>(kind);
 }
 
 }  // namespace vandrel::scene

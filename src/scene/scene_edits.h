@@ -89,6 +89,10 @@ void emptyModifierList();
 // moves the markers.
 void createModifier();
 void deleteModifier();
+// The same two on the list alone, for the 3D view's double clicks, which leave
+// the markers where they are; false when the list was full or empty.
+bool insertModifier();
+bool removeModifier();
 void stepModifier(int delta);
 void lastModifier();
 
@@ -111,5 +115,18 @@ struct ModifierTrackbars {
 ModifierTrackbars modifierTrackbarsOf(const Modifier& m);
 // Any of them moved: both parameters from all three.
 void storeModifierTrackbars(const ModifierTrackbars& positions);
+
+// ---- Clone rules of the current scene, by object number ----
+
+inline constexpr int kLastCloneObject = 254;
+
+// What the clones editor's creation does: every rule of the current scene empty.
+void emptyCloneRules();
+// "<" / ">" of the count: one step within 0..254.
+void stepCloneCount(int object, int delta);
+// "<-ok": a typed step within -19999..19999 is taken; anything else leaves the
+// old one.
+void applyCloneStep(int object, std::optional<int> step);
+void setCloneKind(int object, int kind);
 
 }  // namespace vandrel::scene

@@ -2,22 +2,24 @@
 // Where the scene dialogs and the 3D view plug into the scene store. Every hook
 // may be left empty; the store then runs headless.
 
+#include "platform/os/hook.h"
+
 namespace vandrel::scene {
 
 struct SceneHooks {
-  void (*refreshScenesDialog)() = nullptr;
-  void (*refreshModifiersDialog)() = nullptr;
-  void (*refreshClonesDialog)() = nullptr;
+  os::Hook<void()> refreshScenesDialog;
+  os::Hook<void()> refreshModifiersDialog;
+  os::Hook<void()> refreshClonesDialog;
   // The current selection changed: the 3D view recomputes both selection
   // markers with its own view angle and camera.
-  void (*selectionChanged)() = nullptr;
+  os::Hook<void()> selectionChanged;
   // Another scene is current: the render settings show its fog.
-  void (*sceneSwitched)() = nullptr;
+  os::Hook<void()> sceneSwitched;
   // A position was applied to the current object: the object marker alone follows.
-  void (*objectMoved)() = nullptr;
+  os::Hook<void()> objectMoved;
   // A step or a delete made another object current: with the automatic switch
   // on, its material and texture become the editors' current ones.
-  void (*objectSwitched)() = nullptr;
+  os::Hook<void()> objectSwitched;
 };
 
 extern SceneHooks sceneHooks;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 
 namespace vandrel::scene {
 

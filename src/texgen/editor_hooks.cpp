@@ -20,6 +20,24 @@ void resetTextureHooks() {
   textureHooks.rows = &headlessRows;
 }
 
+void removeEditorHooks(const void* editor, const ParameterRows* rows) {
+  TextureHooks& h = textureHooks;
+  if (h.rows == rows) {
+    headlessRows = PlainParameterRows();
+    h.rows = &headlessRows;
+  }
+  h.clearHistory.clear(editor);
+  h.insertHistoryAtTop.clear(editor);
+  h.removeHistoryAtTop.clear(editor);
+  h.selectFunction.clear(editor);
+  h.showRows.clear(editor);
+  h.hideRows.clear(editor);
+  h.selectSizeItem.clear(editor);
+  h.beforeSlotChange.clear(editor);
+  h.showSlotNumber.clear(editor);
+  h.committedEntryCount.clear(editor);
+}
+
 int committedEntryCount() {
   return textureHooks.committedEntryCount ? textureHooks.committedEntryCount() : textureStore.entryCount;
 }

@@ -29,10 +29,7 @@ namespace fs = std::filesystem;
 
 class FileCommands : public test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    ScratchFolderTest::SetUp();
-    pack::resetDocument();
-  }
+  pack::Document document;
   std::string info(const std::string& path) {
     std::ostringstream out, err;
     EXPECT_EQ(runInfoCommand(path, out, err), 0) << err.str();

@@ -29,10 +29,10 @@ namespace fs = std::filesystem;
 
 class MeshCommand : public test::ScratchFolderTest {
  protected:
+  pack::Document document;
   void SetUp() override {
     ScratchFolderTest::SetUp();
     // A scene layer with a sphere of 8 x 8 and a cube of 2 x 2 behind it.
-    pack::resetDocument();
     scene::currentObjectRecord().gridN = scene::currentObjectRecord().gridM = 8;
     scene::insertObject(false);
     scene::currentObjectRecord().primitive = 8;

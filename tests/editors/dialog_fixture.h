@@ -10,13 +10,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "app/scratch_folder.h"
 #include "pack/document.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
-#include "scene/scene_hooks.h"
-#include "texgen/editor_hooks.h"
 
 namespace vandrel::test {
 
@@ -27,21 +26,19 @@ class DialogEnvironment : public app::test::ScratchFolderTest {
   void SetUp() override {
     ScratchFolderTest::SetUp();
     ::setenv("TMPDIR", dir_.c_str(), 1);
-    pack::resetDocument();
-    scene::resetSceneHooks();
-    texgen::resetTextureHooks();
+    document.emplace();
     ui::resetToolWindows();
     ui::setPrompts(&prompts);
   }
   void TearDown() override {
     ui::setPrompts(nullptr);
     ui::resetToolWindows();  // no window left behind pointing at a destroyed dialog
-    scene::resetSceneHooks();
-    texgen::resetTextureHooks();
+    document.reset();
     ::unsetenv("TMPDIR");
     ScratchFolderTest::TearDown();
   }
 
+  std::optional<pack::Document> document;
   Prompts prompts;
 };
 

@@ -30,7 +30,7 @@
 #include "editor/render/render_settings_dialog.h"
 #include "scene/catalogues.h"
 #include "editor/scene/clones_dialog.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "editor/scene/modifiers_dialog.h"
 #include "editor/scene/scenes_dialog.h"
 #include "editor/shell/help_window.h"

@@ -8,7 +8,7 @@
 
 #include "dialog_fixture.h"
 #include "render/view_navigation.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "editor/scene/modifiers_dialog.h"
 #include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
@@ -21,7 +21,6 @@ namespace {
 class ModifiersDialogTest : public test::DialogTest<ModifiersDialog> {
  protected:
   void SetUp() override {
-    render::resetViewState();
     DialogTest::SetUp();
     sceneHooks.selectionChanged = &render::updateMarkers;
   }
@@ -75,7 +74,7 @@ TEST_F(ModifiersDialogTest, StartsWithoutModifiersShowingBlanksThatNoCommandFill
   expectBlanks();
 
   dialog.reset();
-  EXPECT_EQ(sceneHooks.refreshModifiersDialog, nullptr);
+  EXPECT_FALSE(sceneHooks.refreshModifiersDialog);
   EXPECT_EQ(ui::commandTarget(ui::WindowId::modifiers), nullptr);
 }
 

@@ -25,7 +25,6 @@ int renderRefreshes = 0;
 class ScenesDialogTest : public test::DialogTest<ScenesDialog> {
  protected:
   void SetUp() override {
-    render::resetViewState();
     DialogTest::SetUp();
     sceneHooks.selectionChanged = &render::updateMarkers;
     renderRefreshes = 0;

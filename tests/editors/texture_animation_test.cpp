@@ -43,7 +43,6 @@ void recordFrame() { shown.push_back({render::frameState.animation, textureAnima
 class TextureAnimationTest : public test::DialogTest<D> {
  protected:
   void beforeDialog() override {
-    render::resetFrameState();
     texgen::textureHooks.redrawPreview = recordFrame;
     texgen::textureHooks.showRows = [](int) { ++runs; };
     shown.clear();

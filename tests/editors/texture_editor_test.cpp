@@ -258,9 +258,9 @@ TEST_F(TextureEditor, ClosingPutsTheHeadlessHooksBack) {
   EXPECT_EQ(dynamic_cast<texgen::PlainParameterRows*>(texgen::textureHooks.rows), nullptr);
   dialog.reset();
   EXPECT_NE(dynamic_cast<texgen::PlainParameterRows*>(texgen::textureHooks.rows), nullptr);
-  EXPECT_EQ(texgen::textureHooks.clearHistory, nullptr);
-  EXPECT_EQ(texgen::textureHooks.beforeSlotChange, nullptr);
-  EXPECT_NE(texgen::textureHooks.redrawPreview, nullptr);
+  EXPECT_FALSE(texgen::textureHooks.clearHistory);
+  EXPECT_FALSE(texgen::textureHooks.beforeSlotChange);
+  EXPECT_TRUE(texgen::textureHooks.redrawPreview);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "scene/modifier_texts.h"
+#include "pack/document.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {
@@ -14,9 +15,8 @@ using enum scene::ModifierKind;
 
 class Clones : public ::testing::Test {
  protected:
+  pack::Document document;
   void SetUp() override {
-    scene::resetSceneStore();
-    scene::applyStartupDefaults();
     // A leader at (10, 20, 30) followed by seven objects of their own.
     for (int k = 0; k < 7; ++k) scene::insertObject(false);
     scene::SceneObject& leader = objectRecord(0, 0);

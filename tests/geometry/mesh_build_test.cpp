@@ -9,6 +9,7 @@
 #include "geometry/mesh_state.h"
 #include "geometry/primitives.h"
 #include "materials/materials.h"
+#include "pack/document.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "render/render_settings.h"
@@ -23,14 +24,9 @@ using namespace vandrel::scene;
 
 class MeshBuildTest : public ::testing::Test {
  protected:
+  pack::Document document;
   void SetUp() override {
-    resetSceneStore();
-    applyStartupDefaults();
-    materials::resetMaterials();
-    render::resetRenderSettings();
-    resetMeshState();  // identity view coefficients, eye at the origin
-    viewMode = 0;
-    texgen::resetTextureStore();
+    viewMode = 0;  // the document starts with identity view coefficients, eye at the origin
     ASSERT_TRUE(render::createDevice());
   }
   void TearDown() override { render::releaseDevice(); }

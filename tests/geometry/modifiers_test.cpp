@@ -9,8 +9,9 @@
 
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
+#include "pack/document.h"
 #include "render/render_settings.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::geometry {
@@ -23,12 +24,8 @@ constexpr double kEps = 1e-12;
 
 class ModifiersTest : public ::testing::Test {
  protected:
+  pack::Document document;
   void SetUp() override {
-    scene::resetSceneStore();
-    scene::applyStartupDefaults();
-    materials::resetMaterials();
-    render::resetRenderSettings();
-    resetMeshState();
     scene::sceneStore.scenes[0].objectCount = 4;
   }
   // Replaces an object's list: {x, y, z, rad, str, kind} per modifier.

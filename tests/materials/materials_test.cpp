@@ -5,8 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "pack/document.h"
 #include "platform/os/files.h"
 
 namespace vandrel::materials {
@@ -18,11 +20,11 @@ int redraws = 0;
 class Materials : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetMaterials();
     refreshes = redraws = 0;
-    materialHooks = {[] { ++refreshes; }, [] { ++redraws; }};
+    materialHooks.refreshEditor = [] { ++refreshes; };
+    materialHooks.redrawSwatches = [] { ++redraws; };
   }
-  void TearDown() override { materialHooks = {}; }
+  pack::Document document;
 
   // A heap copy of exactly the text's size: a read past its end trips the sanitizer.
   static std::size_t read(const std::string& text, std::uint8_t material = 0) {
@@ -56,6 +58,27 @@ TEST_F(Materials, StartStateAndTheEditorsSteppers) {
   previousMapNumber(), previousStageTexture();
   selectStageType(kStageMod);
   EXPECT_EQ(writeMaterialLine(255), "0,0,0,0,0,0,0,0,0,0,299,0,3,254,\n");
+}
+
+TEST_F(Materials, TypedNumbersAreTakenOnlyWhereTheSteppersReach) {
+  for (std::optional<int> refused : {std::optional<int>(), std::optional(0), std::optional(255)})
+    typeMapNumber(refused);
+  for (std::optional<int> refused : {std::optional<int>(), std::optional(-1), std::optional(255)})
+    typeStageTexture(refused);
+  typeMaterialNumber(256);
+  typeMaterialNumber(-1);
+  EXPECT_EQ(writeMaterialLine(0), "0,0,0,0,0,0,0,0,0,0,1,0,0,0,\n");
+  EXPECT_EQ(s().currentMaterial, 0);
+  EXPECT_EQ(refreshes, 8);  // a refused number is shown again
+
+  typeMapNumber(254);
+  typeStageTexture(254);
+  EXPECT_EQ(writeMaterialLine(0), "0,0,0,0,0,0,0,0,0,0,254,0,0,254,\n");
+  typeMaterialNumber(255);
+  EXPECT_EQ(s().currentMaterial, 255);
+  EXPECT_EQ(s().mapNumber[255], 1);  // as the stepper shows it
+  typeMaterialNumber(0);
+  EXPECT_EQ(s().currentMaterial, 0);
 }
 
 TEST_F(Materials, EraseTrackbarsAndChooser) {

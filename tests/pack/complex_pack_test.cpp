@@ -16,7 +16,7 @@
 #include "platform/os/parallel.h"
 #include "render/device_setup.h"
 #include "render/render_settings.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
 #include "texgen/catalogue.h"
@@ -31,15 +31,8 @@ namespace {
 
 class ComplexPack : public ::testing::Test {
  protected:
-  void SetUp() override {
-    texgen::resetTextureHooks();
-    resetPackHooks();
-    resetDocument();
-  }
-  void TearDown() override {
-    render::releaseDevice();
-    texgen::resetTextureHooks();
-  }
+  void TearDown() override { render::releaseDevice(); }
+  Document document;
 
   // A log for slot n at an edge, through the log reader.
   static void giveSlotALog(int slot, const std::string& log) {

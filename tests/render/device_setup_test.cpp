@@ -1,3 +1,4 @@
+#include "pack/document.h"
 #include "render/device_setup.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,9 @@ using namespace vandrel::gfx;
 
 class DeviceSetupTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    texgen::fillCatalogue();
-    texgen::resetTextureHooks();
-    texgen::resetTextureStore();
-    texgen::createLayerStack();
-    ASSERT_TRUE(createDevice());
-  }
-  void TearDown() override {
-    releaseDevice();
-    texgen::resetTextureHooks();
-  }
+  void SetUp() override { ASSERT_TRUE(createDevice()); }
+  void TearDown() override { releaseDevice(); }
+  pack::Document document;
   static Texture& entry(int n) { return *deviceSetup.textures[n]; }
 };
 

@@ -11,7 +11,7 @@
 #include "render/device_setup.h"
 #include "render/picking.h"
 #include "scene/catalogues.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 #include "texgen/editor_hooks.h"
 
@@ -25,16 +25,9 @@ constexpr int kMidX = 320, kMidY = 240;
 
 class FrameTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    pack::resetDocument();
-    geometry::resetMeshState();
-    resetFrameState();
-    ASSERT_TRUE(createDevice());
-  }
-  void TearDown() override {
-    releaseDevice();
-    texgen::resetTextureHooks();
-  }
+  void SetUp() override { ASSERT_TRUE(createDevice()); }
+  void TearDown() override { releaseDevice(); }
+  pack::Document document;
   static Device& device() { return *deviceSetup.device; }
   static int red(int x, int y) { return (device().backBuffer()[y * 640 + x] >> 16) & 0xFF; }
   static scene::Scene& sceneRecord() { return scene::currentSceneRecord(); }

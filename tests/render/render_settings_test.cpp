@@ -1,3 +1,4 @@
+#include "pack/document.h"
 #include "render/render_settings.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +25,11 @@ bool same(const Camera& a, const Camera& b) { return std::memcmp(&a, &b, sizeof 
 class RenderSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    scene::resetSceneStore();
-    resetRenderSettings();
     refreshes = swatches = 0;
-    renderSettingsHooks = {[] { ++refreshes; }, [] { ++swatches; }};
+    renderSettingsHooks.refresh = [] { ++refreshes; };
+    renderSettingsHooks.redrawSwatch = [] { ++swatches; };
   }
-  void TearDown() override { renderSettingsHooks = {}; }
+  pack::Document document;
 
   // A heap copy of exactly the text's size: a read past its end trips the sanitizer.
   static void read(const std::string& text) {

@@ -15,7 +15,7 @@
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "scene/catalogues.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::render {
@@ -58,9 +58,7 @@ TEST(FrameThreads, DemoPackIsTheSamePictureOnAnyThreadCount) {
 // Overlapping deformed spheres, some added over the others without depth writes
 // and one crossing the near plane: every pixel is written many times, in order.
 TEST(FrameThreads, CrowdedBlendedSceneIsTheSamePictureOnAnyThreadCount) {
-  pack::resetDocument();
-  geometry::resetMeshState();
-  resetFrameState();
+  const pack::Document document;
   ASSERT_TRUE(createDevice());
   materials::Material& m = materials::materialStore.materials[1];
   m.Diffuse = {0.8f, 0.6f, 0.4f, 0.5f};

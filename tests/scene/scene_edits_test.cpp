@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "scene/catalogues.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene_fixture.h"
 
 namespace vandrel::scene::test {
@@ -21,9 +21,14 @@ class SceneEdits : public Snapshots {
   void SetUp() override {
     Snapshots::SetUp();
     told.clear();
-    sceneHooks = {[] { told += "scenes "; },  [] { told += "modifiers "; }, [] { told += "clones "; },
-                  [] { told += "markers "; }, [] { told += "fog "; },       [] { told += "marker "; },
-                  [] { told += "editors "; }};
+    SceneHooks& h = sceneHooks;
+    h.refreshScenesDialog = [] { told += "scenes "; };
+    h.refreshModifiersDialog = [] { told += "modifiers "; };
+    h.refreshClonesDialog = [] { told += "clones "; };
+    h.selectionChanged = [] { told += "markers "; };
+    h.sceneSwitched = [] { told += "fog "; };
+    h.objectMoved = [] { told += "marker "; };
+    h.objectSwitched = [] { told += "editors "; };
   }
 
   // n modifiers of the current object told apart by their strength (10, 11, ...).
@@ -231,6 +236,19 @@ TEST_F(SceneEdits, ParameterEditsNeedAModifierAndKeepToTheirRanges) {
   setModifierKind(kModifierKinds - 1);
   setModifierKind(kModifierKinds);
   EXPECT_EQ(current().kind, kModifierKinds - 1);
+}
+
+TEST_F(SceneEdits, CloneCountsAndStepsStayInTheirRanges) {
+  stepCloneCount(254, -1);
+  EXPECT_EQ(cloneRule(0, 254).cloneCount, 0);
+  for (int i = 0; i < 256; ++i) stepCloneCount(254, +1);
+  EXPECT_EQ(cloneRule(0, 254).cloneCount, 254);
+  applyCloneStep(3, -19999);
+  for (std::optional<int> typed : {std::optional(20000), std::optional(-20000), std::optional<int>()}) {
+    applyCloneStep(3, typed);
+    EXPECT_EQ(cloneRule(0, 3).cloneStep, -19999);
+  }
+  EXPECT_EQ(told, "");  // the clones editor shows its own edits
 }
 
 }  // namespace

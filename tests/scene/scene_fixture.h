@@ -11,9 +11,10 @@
 #include <string>
 #include <string_view>
 
+#include "pack/document.h"
 #include "platform/os/files.h"
 #include "scene/geometry_text.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
@@ -27,13 +28,7 @@ inline const char kNewSceneText[] =
 
 class SceneStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    resetSceneHooks();
-    resetUndo();
-    resetSceneStore();
-    applyStartupDefaults();
-  }
-  void TearDown() override { resetSceneHooks(); }
+  pack::Document document;
 
   // Fills the current scene with n objects told apart by posX = 100 + index.
   static void fillObjects(int n) {

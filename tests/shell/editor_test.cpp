@@ -188,7 +188,7 @@ TEST_F(EditorTest, SavingAsksForANameOnceThenKeepsIt) {
   editor.frame->command(kSavePack);
   EXPECT_EQ(prompts.asked.size(), 1u);
   EXPECT_TRUE(exists("work.vsc"));
-  EXPECT_FALSE(documentChanged());
+  EXPECT_FALSE(workUnsaved());
 }
 
 TEST_F(EditorTest, AFailedSaveSaysWhyAndLeavesTheWorkUnsaved) {
@@ -198,7 +198,7 @@ TEST_F(EditorTest, AFailedSaveSaysWhyAndLeavesTheWorkUnsaved) {
   editor.frame->command(kSavePackAs);
   ASSERT_EQ(prompts.asked.size(), 2u);
   EXPECT_NE(prompts.asked[1].text.find("missing/folder/work.vsc"), std::string::npos);
-  EXPECT_TRUE(documentChanged());
+  EXPECT_TRUE(workUnsaved());
 }
 
 TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
@@ -227,7 +227,7 @@ TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
   EXPECT_EQ(scene::undoCounter, 1);
   EXPECT_FALSE(editor.frame->progress()->isVisible());
   idleFrame();  // the demo's clone ring fills its slots: generated clones are not changes
-  EXPECT_FALSE(documentChanged());
+  EXPECT_FALSE(workUnsaved());
   EXPECT_NE(scene::objectRecord(0, 5).scaleX, 0);  // and telling so left the first copy in place
 }
 

@@ -29,7 +29,6 @@ class TextureEditing : public test::TextureStoreTest {
  protected:
   void SetUp() override {
     TextureStoreTest::SetUp();
-    resetTextureEditorState();
     history.clear();
     selectedFunction = -1;
     redraws = 0;

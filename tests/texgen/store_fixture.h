@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pack/document.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
 #include "texgen/editor_hooks.h"
@@ -17,13 +18,7 @@ namespace vandrel::texgen::test {
 
 class TextureStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fillCatalogue();
-    resetTextureHooks();
-    resetTextureStore();
-    createLayerStack();
-  }
-  void TearDown() override { resetTextureHooks(); }
+  pack::Document document;
 
   // Appends an entry to the current slot's log without running it.
   static void append(int code, std::initializer_list<int> params = {}) {

@@ -30,7 +30,8 @@
 #include "render/render_settings.h"
 #include "render/view_navigation.h"
 #include "render/window_commands.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
+#include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
@@ -46,16 +47,12 @@ struct Recorder : ui::CommandTarget {
 
 class ViewTest : public ::testing::Test {
  protected:
+  pack::Document document;
   void SetUp() override {
     char pattern[] = "/tmp/vandrel_view_test_XXXXXX";  // undo snapshots of this test alone
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     dir_ = pattern;
     ::setenv("TMPDIR", dir_.c_str(), 1);
-    pack::resetDocument();
-    geometry::resetMeshState();
-    resetFrameState();
-    resetViewState();
-    scene::resetSceneHooks();
     ui::resetToolWindows();
     view = std::make_unique<ViewWindow>();
     ui::registerCommandTarget(ui::WindowId::frame, &frame);
@@ -65,9 +62,7 @@ class ViewTest : public ::testing::Test {
     view.reset();
     ui::registerCommandTarget(ui::WindowId::frame, nullptr);
     ui::registerCommandTarget(ui::WindowId::scenes, nullptr);
-    renderSettingsHooks = {};
     releaseDevice();
-    texgen::resetTextureHooks();
     ::unsetenv("TMPDIR");
     std::filesystem::remove_all(dir_);
   }
@@ -229,7 +224,7 @@ TEST_F(ViewTest, CtrlWheelZoomsWithinLimitsOtherwiseTheWheelEditsTheModifier) {
   EXPECT_EQ(modifiers().count, 0);
   modifiers().count = 1;
   scene::sceneStore.currentModifier = 0;
-  modifiers().modifiers[0] = firstModifier();
+  modifiers().modifiers[0] = scene::newModifier();
   modifiers().modifiers[0].strength = 119;
   wheel(120, Qt::ShiftModifier);
   EXPECT_EQ(modifiers().modifiers[0].strength, 126);
@@ -339,7 +334,7 @@ TEST_F(ViewTest, ShiftDragMovesTheObjectAndBackspaceUndoesIt) {
   EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
   modifiers().count = 1;
   scene::sceneStore.currentModifier = 0;
-  modifiers().modifiers[0] = firstModifier();
+  modifiers().modifiers[0] = scene::newModifier();
   updateMarkers();
   press(10, 10);
   move(15, 15, Qt::LeftButton);

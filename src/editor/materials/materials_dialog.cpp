@@ -8,7 +8,11 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <climits>
+#include <optional>
+
 #include "materials/materials.h"
+#include "pack/document.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/swatch.h"
 #include "platform/ui/tool_windows.h"
@@ -32,27 +36,6 @@ const char* const kStageTypes[] = {"нет", "add", "sub", "mod"};
 constexpr int kColourTrackbars[3][3] = {{D::kDiffuseRed, D::kDiffuseGreen, D::kDiffuseBlue},
                                         {D::kAmbientRed, D::kAmbientGreen, D::kAmbientBlue},
                                         {D::kSpecularRed, D::kSpecularGreen, D::kSpecularBlue}};
-
-// The hooks reach the one materials editor there is.
-MaterialsDialog* editorDialog = nullptr;
-void refreshHook() {
-  if (editorDialog) editorDialog->refresh();
-}
-void redrawHook() {
-  if (editorDialog) editorDialog->redrawSwatches();
-}
-
-// A typed material number is shown as the steppers show one, the map number rule
-// included: step onto it from its neighbour.
-void showMaterial(int number) {
-  if (number > 0) {
-    materialStore.currentMaterial = static_cast<std::uint8_t>(number - 1);
-    nextMaterial();
-  } else {
-    materialStore.currentMaterial = 1;
-    previousMaterial();
-  }
-}
 
 }  // namespace
 
@@ -117,9 +100,9 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
     child->installEventFilter(this);
   }
 
-  editorDialog = this;
-  materialHooks.refreshEditor = refreshHook;
-  materialHooks.redrawSwatches = redrawHook;
+  materialHooks.refreshEditor.set(this, [this] { refresh(); });
+  materialHooks.redrawSwatches.set(this, [this] { redrawSwatches(); });
+  pack::addDocumentListener(this, [this] { refresh(); });
   ui::registerCommandTarget(ui::WindowId::materials, this);
   refresh();
   setUnitSize(kWidth, kHeight);
@@ -129,10 +112,9 @@ MaterialsDialog::~MaterialsDialog() {
   // Closing takes the focus from an edit, which would report to a dialog half gone.
   for (int id : {kMaterialNumber, kMapNumber, kStageTexture})
     disconnect(static_cast<QLineEdit*>(control(id)), &QLineEdit::editingFinished, this, nullptr);
-  if (editorDialog == this) {
-    editorDialog = nullptr;
-    materialHooks = {};
-  }
+  materialHooks.refreshEditor.clear(this);
+  materialHooks.redrawSwatches.clear(this);
+  pack::removeDocumentListener(this);
   if (ui::commandTarget(ui::WindowId::materials) == this)
     ui::registerCommandTarget(ui::WindowId::materials, nullptr);
 }
@@ -213,21 +195,14 @@ void MaterialsDialog::mouseMoved() {
   ui::takeFocusOnMouseMove(ui::kFocusMaterials);
 }
 
-// A number typed into an edit is taken when it is one the steppers could reach;
-// anything else is refused and the edit shows the stored value again.
 void MaterialsDialog::editFinished(int id) {
-  bool ok = false;
-  const int n = editInt(id, &ok);
-  const int m = materialStore.currentMaterial;
-  if (id == kMaterialNumber && ok && n >= 0 && n <= kLastMaterial) {
-    showMaterial(n);
-    return;
+  const std::optional<int> typed = editNumber(id, INT_MIN, INT_MAX);
+  switch (id) {
+    case kMaterialNumber: typeMaterialNumber(typed); break;
+    case kMapNumber: typeMapNumber(typed); break;
+    case kStageTexture: typeStageTexture(typed); break;
+    default: break;
   }
-  if (id == kMapNumber && ok && n >= kMinMapNumber && n <= kMaxMapNumber)
-    materialStore.mapNumber[m] = n;
-  else if (id == kStageTexture && ok && n >= 0 && n <= kMaxStageTexture)
-    materialStore.stageTexture[m] = static_cast<std::uint8_t>(n);
-  refresh();
 }
 
 void MaterialsDialog::chooseColour(int swatch) {

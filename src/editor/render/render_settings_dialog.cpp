@@ -14,6 +14,7 @@
 #include <tuple>
 #include <utility>
 
+#include "pack/document.h"
 #include "platform/os/text_numbers.h"
 #include "platform/ui/cursors.h"
 #include "platform/ui/prompts.h"
@@ -37,15 +38,6 @@ constexpr int kSwatchHeight = 9;
 const char* const kTitle = "Установки рендерера";
 const ui::FileFilter kSettingsFilter{"Vandrel render settings", "*.vrs"};
 constexpr int kRenderTargetSizes[] = {32, 64, 128, 256, 512};
-
-// The hooks reach the one settings dialog there is.
-RenderSettingsDialog* settingsDialog = nullptr;
-void refreshHook() {
-  if (settingsDialog) settingsDialog->refresh();
-}
-void redrawHook() {
-  if (settingsDialog) settingsDialog->redrawSwatch();
-}
 
 // The swatch's pixel value, also the chooser's starting colour. Unsigned, since a
 // pack may hold any fog value and the signed sum would overflow.
@@ -173,9 +165,9 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
     child->installEventFilter(this);
   }
 
-  settingsDialog = this;
-  renderSettingsHooks.refresh = refreshHook;
-  renderSettingsHooks.redrawSwatch = redrawHook;
+  renderSettingsHooks.refresh.set(this, [this] { refresh(); });
+  renderSettingsHooks.redrawSwatch.set(this, [this] { redrawSwatch(); });
+  pack::addDocumentListener(this, [this] { refresh(); });
   ui::registerCommandTarget(ui::WindowId::renderSettings, this);
   refresh();
   setUnitSize(kWidth, kHeight);
@@ -184,10 +176,9 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
 RenderSettingsDialog::~RenderSettingsDialog() {
   // Closing takes the focus from the edit, which would report to a dialog half gone.
   disconnect(static_cast<QLineEdit*>(control(kCameraNumber)), &QLineEdit::editingFinished, this, nullptr);
-  if (settingsDialog == this) {
-    settingsDialog = nullptr;
-    renderSettingsHooks = {};
-  }
+  renderSettingsHooks.refresh.clear(this);
+  renderSettingsHooks.redrawSwatch.clear(this);
+  pack::removeDocumentListener(this);
   if (ui::commandTarget(ui::WindowId::renderSettings) == this)
     ui::registerCommandTarget(ui::WindowId::renderSettings, nullptr);
 }

@@ -67,25 +67,33 @@ PointerState pointerOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers
   return s;
 }
 
-void connectHooks() {
-  viewHooks.sendFrameCommand = [](int id) { ui::sendCommand(ui::WindowId::frame, id); };
-  viewHooks.sendScenesCommand = [](int id) { ui::sendCommand(ui::WindowId::scenes, id); };
-  viewHooks.takeFocus = [] { ui::takeFocusOnMouseMove(ui::kFocusView); };
-  viewHooks.layoutNumber = [] { return ui::shellFlags.layoutIndex; };
-  viewHooks.setLayoutNumber = [](int number) { ui::shellFlags.layoutIndex = number; };
-  viewHooks.autoSwitchTextureMaterial = [] { return ui::shellFlags.autoSwitchTextureMaterial; };
-  scene::sceneHooks.selectionChanged = &updateMarkers;
-}
-
 }  // namespace
 
 ViewWindow::ViewWindow(QWidget* parent) : QWidget(parent) {
-  connectHooks();
+  ViewHooks& h = viewHooks;
+  h.sendFrameCommand.set(this, [](int id) { ui::sendCommand(ui::WindowId::frame, id); });
+  h.sendScenesCommand.set(this, [](int id) { ui::sendCommand(ui::WindowId::scenes, id); });
+  h.takeFocus.set(this, [] { ui::takeFocusOnMouseMove(ui::kFocusView); });
+  h.layoutNumber.set(this, [] { return ui::shellFlags.layoutIndex; });
+  h.setLayoutNumber.set(this, [](int number) { ui::shellFlags.layoutIndex = number; });
+  h.autoSwitchTextureMaterial.set(this, [] { return ui::shellFlags.autoSwitchTextureMaterial; });
+  scene::sceneHooks.selectionChanged.set(this, updateMarkers);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(kClientWidth, kClientHeight);
   syncFromState();
+}
+
+ViewWindow::~ViewWindow() {
+  ViewHooks& h = viewHooks;
+  h.sendFrameCommand.clear(this);
+  h.sendScenesCommand.clear(this);
+  h.takeFocus.clear(this);
+  h.layoutNumber.clear(this);
+  h.setLayoutNumber.clear(this);
+  h.autoSwitchTextureMaterial.clear(this);
+  scene::sceneHooks.selectionChanged.clear(this);
 }
 
 QSize ViewWindow::sizeHint() const { return {kClientWidth, kClientHeight}; }

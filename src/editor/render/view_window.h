@@ -19,6 +19,7 @@ class ViewWindow : public QWidget {
   // dialog and the tool-window flags, and the scene store's selection hook to
   // the markers.
   explicit ViewWindow(QWidget* parent = nullptr);
+  ~ViewWindow() override;
 
   // A presented back buffer (bytes blue, green, red, alpha in memory), shown
   // stretched over the client area at the next paint.

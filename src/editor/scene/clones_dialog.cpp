@@ -6,24 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <climits>
 #include <string>
 
 #include "platform/ui/commands.h"
 #include "scene/catalogues.h"
+#include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::scene {
-
-namespace {
-
-ClonesDialog* instance = nullptr;
-
-void refreshInstance() {
-  if (instance) instance->refresh();
-}
-
-}  // namespace
 
 ClonesDialog::ClonesDialog(QWidget* parent) : Dialog(parent) {
   setWindowTitle(QStringLiteral("клоны"));
@@ -51,22 +43,18 @@ ClonesDialog::ClonesDialog(QWidget* parent) : Dialog(parent) {
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(2, 1);
 
-  for (int o = 0; o < kCloneSlots; ++o) cloneRule(sceneStore.currentScene, o) = CloneRule{};
+  emptyCloneRules();
   for (int code = 0; code < kCloneKinds; ++code) addItem(kCloneKindList, cloneKindLabel(code));
   setSelection(kCloneKindList, 0);
 
   setUnitSize(kClonesDialogWidth, kClonesDialogHeight);
-  instance = this;
-  sceneHooks.refreshClonesDialog = &refreshInstance;
+  sceneHooks.refreshClonesDialog.set(this, [this] { refresh(); });
   ui::registerCommandTarget(ui::WindowId::clones, this);
   refresh();
 }
 
 ClonesDialog::~ClonesDialog() {
-  if (instance == this) {
-    instance = nullptr;
-    sceneHooks.refreshClonesDialog = nullptr;
-  }
+  sceneHooks.refreshClonesDialog.clear(this);
   if (ui::commandTarget(ui::WindowId::clones) == this) ui::registerCommandTarget(ui::WindowId::clones, nullptr);
 }
 
@@ -79,7 +67,6 @@ void ClonesDialog::refresh() {
 }
 
 void ClonesDialog::command(int id) {
-  CloneRule& rule = cloneRule(sceneStore.currentScene, cloneObjectIndex_);
   switch (id) {
     case kCloneObjectDown:
       if (cloneObjectIndex_ > 0) --cloneObjectIndex_;
@@ -87,20 +74,11 @@ void ClonesDialog::command(int id) {
     case kCloneObjectUp:
       if (cloneObjectIndex_ < kLastCloneObject) ++cloneObjectIndex_;
       break;
-    case kCloneCountDown:
-      if (rule.cloneCount > 0) --rule.cloneCount;
+    case kCloneCountDown: stepCloneCount(cloneObjectIndex_, -1); break;
+    case kCloneCountUp: stepCloneCount(cloneObjectIndex_, +1); break;
+    case kApplyCloneStep:  // a refused step is shown back as the old one
+      applyCloneStep(cloneObjectIndex_, editNumber(kCloneStepEdit, INT_MIN, INT_MAX));
       break;
-    case kCloneCountUp:
-      if (rule.cloneCount < kMaxCloneCount) ++rule.cloneCount;
-      break;
-    case kApplyCloneStep: {
-      // A step outside the range, or no number at all, leaves the old step; the
-      // refresh shows it again.
-      bool ok = false;
-      const int step = editInt(kCloneStepEdit, &ok);
-      if (ok && step >= -kMaxCloneStep && step <= kMaxCloneStep) rule.cloneStep = static_cast<std::int16_t>(step);
-      break;
-    }
     default:
       return;
   }
@@ -108,9 +86,7 @@ void ClonesDialog::command(int id) {
 }
 
 void ClonesDialog::listChanged(int id) {
-  const int index = selection(id);
-  if (id == kCloneKindList && index >= 0)
-    cloneRule(sceneStore.currentScene, cloneObjectIndex_).cloneKind = static_cast<std::uint8_t>(index);
+  if (id == kCloneKindList) setCloneKind(cloneObjectIndex_, selection(id));
 }
 
 }  // namespace vandrel::scene

@@ -20,10 +20,6 @@ inline constexpr int kCloneCountNumber = 1153;
 inline constexpr int kCloneStepEdit = 1155;
 inline constexpr int kApplyCloneStep = 1154;
 
-inline constexpr int kLastCloneObject = 254;
-inline constexpr int kMaxCloneCount = 254;
-inline constexpr int kMaxCloneStep = 19999;  // and its negative
-
 // In dialog units.
 inline constexpr int kClonesDialogWidth = 240;
 inline constexpr int kClonesDialogHeight = 34;

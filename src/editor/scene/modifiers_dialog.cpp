@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "pack/document.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/tool_windows.h"
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 #include "scene/scene_edits.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
@@ -25,8 +26,6 @@ namespace vandrel::scene {
 namespace {
 
 constexpr int kBarLimit = 127;  // every trackbar runs -127..127
-
-ModifiersDialog* shown = nullptr;  // the one the scene hook refreshes
 
 }  // namespace
 
@@ -101,19 +100,15 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   setSelection(kModKind, 0);
   setUnitSize(kModifiersDialogWidth, kModifiersDialogHeight);
 
-  shown = this;
-  sceneHooks.refreshModifiersDialog = [] {
-    if (shown) shown->refresh();
-  };
+  sceneHooks.refreshModifiersDialog.set(this, [this] { refresh(); });
+  pack::addDocumentListener(this, [this] { refresh(); });
   ui::registerCommandTarget(ui::WindowId::modifiers, this);
   refresh();
 }
 
 ModifiersDialog::~ModifiersDialog() {
-  if (shown == this) {
-    shown = nullptr;
-    sceneHooks.refreshModifiersDialog = nullptr;
-  }
+  sceneHooks.refreshModifiersDialog.clear(this);
+  pack::removeDocumentListener(this);
   if (ui::commandTarget(ui::WindowId::modifiers) == this)
     ui::registerCommandTarget(ui::WindowId::modifiers, nullptr);
 }

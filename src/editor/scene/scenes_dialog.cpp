@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "pack/document.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
 #include "render/render_settings.h"
@@ -31,12 +32,6 @@ namespace {
 
 const ui::FileFilter kLayerFilter{"Vandrel scene layer", "*.vsl"};
 constexpr const char* kTitle = "Сцены и объекты";
-
-ScenesDialog* instance = nullptr;
-
-void refreshInstance() {
-  if (instance) instance->refresh();
-}
 
 std::string number(int value) { return std::to_string(value); }
 
@@ -185,23 +180,21 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   resetFirstNormalMode();
 
   setUnitSize(kScenesDialogWidth, kScenesDialogHeight);
-  instance = this;
-  sceneHooks.refreshScenesDialog = &refreshInstance;
-  sceneHooks.sceneSwitched = &showSceneFog;
-  sceneHooks.objectMoved = &moveObjectMarker;
-  sceneHooks.objectSwitched = &switchEditorsToObject;
+  sceneHooks.refreshScenesDialog.set(this, [this] { refresh(); });
+  sceneHooks.sceneSwitched.set(this, showSceneFog);
+  sceneHooks.objectMoved.set(this, moveObjectMarker);
+  sceneHooks.objectSwitched.set(this, switchEditorsToObject);
+  pack::addDocumentListener(this, [this] { refresh(); });
   ui::registerCommandTarget(ui::WindowId::scenes, this);
   refresh();
 }
 
 ScenesDialog::~ScenesDialog() {
-  if (instance == this) {
-    instance = nullptr;
-    sceneHooks.refreshScenesDialog = nullptr;
-    sceneHooks.sceneSwitched = nullptr;
-    sceneHooks.objectMoved = nullptr;
-    sceneHooks.objectSwitched = nullptr;
-  }
+  sceneHooks.refreshScenesDialog.clear(this);
+  sceneHooks.sceneSwitched.clear(this);
+  sceneHooks.objectMoved.clear(this);
+  sceneHooks.objectSwitched.clear(this);
+  pack::removeDocumentListener(this);
   if (ui::commandTarget(ui::WindowId::scenes) == this) ui::registerCommandTarget(ui::WindowId::scenes, nullptr);
 }
 
@@ -305,7 +298,7 @@ void ScenesDialog::command(int id) {
     case kAxisCommon: chooseAxis(id - kAxisX); break;
     case kLoadLayer: loadLayer(); break;
     case kSaveLayer: saveLayer(); break;
-    case kClearScene: clearScene(); break;
+    case kClearScene: eraseSceneAfterAsking(); break;
     default: break;
   }
 }
@@ -333,7 +326,7 @@ void ScenesDialog::saveLayer() {
   if (!saveSceneLayer(withSceneLayerExtension(*chosen), &error)) tellFileFailure(error);
 }
 
-void ScenesDialog::clearScene() {
+void eraseSceneAfterAsking() {
   if (ui::prompts().message("Стереть сцену?", "Подтверждение действия", ui::MessageButtons::okCancel,
                             ui::MessageIcon::question) == ui::Answer::ok)
     eraseScene();

@@ -92,9 +92,12 @@ class ScenesDialog : public ui::Dialog {
   void showRepeat();
   void loadLayer();
   void saveLayer();
-  void clearScene();
 
   std::int32_t scaleAxis_ = kScaleAxisX;
 };
+
+// "Стереть сцену", from the dialog or the menu: erases the current scene once the
+// user agrees.
+void eraseSceneAfterAsking();
 
 }  // namespace vandrel::scene

@@ -22,8 +22,20 @@
 #include <cstdlib>
 #include <new>
 
-#include "geometry/mesh_state.h"
-#include "materials/materials.h"
+#include "editor/materials/materials_dialog.h"
+#include "editor/render/render_settings_dialog.h"
+#include "editor/render/view_window.h"
+#include "editor/scene/clones_dialog.h"
+#include "editor/scene/modifiers_dialog.h"
+#include "editor/scene/scenes_dialog.h"
+#include "editor/shell/frame_pacing.h"
+#include "editor/shell/frame_window.h"
+#include "editor/shell/help_window.h"
+#include "editor/shell/layouts.h"
+#include "editor/shell/pack_commands.h"
+#include "editor/texedit/texture_animation_dialog.h"
+#include "editor/texedit/texture_editor_dialog.h"
+#include "editor/texedit/texture_preview_window.h"
 #include "pack/complex_pack.h"
 #include "pack/document.h"
 #include "platform/os/parallel.h"
@@ -34,23 +46,7 @@
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "render/render_settings.h"
-#include "render/view_navigation.h"
-#include "editor/render/view_window.h"
-#include "scene/scene_hooks.h"
 #include "scene/undo.h"
-#include "editor/shell/frame_pacing.h"
-#include "editor/shell/frame_window.h"
-#include "editor/shell/help_window.h"
-#include "editor/shell/layouts.h"
-#include "editor/shell/pack_commands.h"
-#include "editor/materials/materials_dialog.h"
-#include "editor/render/render_settings_dialog.h"
-#include "editor/scene/clones_dialog.h"
-#include "editor/scene/modifiers_dialog.h"
-#include "editor/scene/scenes_dialog.h"
-#include "editor/texedit/texture_animation_dialog.h"
-#include "editor/texedit/texture_editor_dialog.h"
-#include "editor/texedit/texture_preview_window.h"
 
 namespace vandrel::shell {
 
@@ -70,14 +66,6 @@ constexpr double kRestoredMargin = 0.05;
 void renderAndShowNow() {
   render::renderFrame();
   ui::showNowRegistered();
-}
-
-void refreshDialogs() {
-  if (editor.textureEditor) editor.textureEditor->refresh();
-  scene::refreshScenesDialog();
-  scene::refreshModifiersDialog();
-  if (materials::materialHooks.refreshEditor) materials::materialHooks.refreshEditor();
-  if (render::renderSettingsHooks.refresh) render::renderSettingsHooks.refresh();
 }
 
 // A tool dialog in a sub-window of its natural size, part of focus, folding and
@@ -165,11 +153,8 @@ bool displayAvailable() {
 
 bool startEditor(const EditorOptions& options) {
   editor = Editor{};
-  pack::resetDocument();
-  geometry::resetMeshState();
+  editor.document = std::make_unique<pack::Document>();
   render::renderSettings.currentCamera = render::startupCamera();
-  render::resetFrameState();
-  render::resetViewState();
   render::frameState.clock = render::tickCount;
   ui::resetToolWindows();
 
@@ -217,7 +202,6 @@ bool startEditor(const EditorOptions& options) {
   addToolDialog(new render::RenderSettingsDialog, ui::kFocusRenderSettings, ui::kSlotRenderSettings, false);
   addToolDialog(new scene::ClonesDialog, -1, ui::kSlotClones, false);
   pack::packHooks.renderFrame = renderAndShowNow;
-  pack::packHooks.refreshDialogs = refreshDialogs;
 
   editor.frame->setCursor(ui::cursorFor(ui::CursorKind::arrow));
   editor.help = new HelpWindow;
@@ -302,9 +286,7 @@ bool loadQtTranslations() {
 
 void stopEditor() {
   if (render::deviceSetup.device) render::deviceSetup.device->setPresentHandler(nullptr);
-  pack::resetPackHooks();
-  scene::resetSceneHooks();
-  render::resetViewHooks();
+  editor.document.reset();  // no hook calls into a window being closed
   for (int w = 0; w < static_cast<int>(ui::WindowId::count); ++w)
     ui::registerCommandTarget(static_cast<ui::WindowId>(w), nullptr);
   ui::resetToolWindows();

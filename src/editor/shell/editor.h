@@ -2,8 +2,11 @@
 // Start-up of the editor in its documented order, the main loop, and the windows
 // it creates.
 
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "pack/document.h"
 
 class QMdiSubWindow;
 class QWidget;
@@ -21,6 +24,7 @@ class FrameWindow;
 class HelpWindow;
 
 struct Editor {
+  std::unique_ptr<pack::Document> document;
   FrameWindow* frame = nullptr;
   render::ViewWindow* view = nullptr;
   QWidget* preview = nullptr;

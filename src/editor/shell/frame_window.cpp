@@ -11,11 +11,12 @@
 #include <QProgressBar>
 #include <QStatusBar>
 
-#include "platform/ui/tool_windows.h"
+#include "editor/scene/scenes_dialog.h"
 #include "editor/shell/editor.h"
 #include "editor/shell/help_window.h"
 #include "editor/shell/layouts.h"
 #include "editor/shell/pack_commands.h"
+#include "platform/ui/tool_windows.h"
 
 namespace vandrel::shell {
 
@@ -133,7 +134,7 @@ void FrameWindow::command(int id) {
     case kLoadPack: loadPack(); break;
     case kSavePack: savePack(); break;
     case kSavePackAs: savePackAs(); break;
-    case kClearScene: clearScene(); break;
+    case kClearScene: scene::eraseSceneAfterAsking(); break;
     case kHelp: showHelp(); break;
     case kReadLayout: readCurrentLayout(); break;
     case kWriteLayout: writeLayout(f.layoutIndex); break;

@@ -8,9 +8,7 @@
 #include "pack/complex_pack.h"
 #include "platform/os/files.h"
 #include "platform/ui/prompts.h"
-#include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
-#include "scene/undo.h"
 #include "editor/shell/editor.h"
 #include "editor/shell/frame_window.h"
 #include "texgen/editor_hooks.h"
@@ -60,7 +58,7 @@ void tellFailure(const std::string& error) {
 // Changed work is saved, kept unsaved or kept open as the user answers; false
 // means the user stayed with it (cancelled, or its save failed).
 bool mayReplaceWork() {
-  if (!documentChanged()) return true;
+  if (!workUnsaved()) return true;
   switch (ui::prompts().message("Сохранить изменения в пакете?", kTitle, ui::MessageButtons::yesNoCancel,
                                 ui::MessageIcon::question)) {
     case ui::Answer::yes: return savePack();
@@ -145,18 +143,7 @@ bool savePack() {
   return writeTo(packState.packPath);
 }
 
-void clearScene() {
-  if (ui::prompts().message("Стереть сцену?", "Подтверждение действия", ui::MessageButtons::okCancel,
-                            ui::MessageIcon::question) != ui::Answer::ok)
-    return;
-  scene::clearCurrentScene();
-  scene::refreshScenesDialog();
-  scene::refreshModifiersDialog();
-  scene::notifySelectionChanged();
-  scene::checkpoint();
-}
-
-bool documentChanged() { return packTextOfWork() != packState.savedText; }
+bool workUnsaved() { return packTextOfWork() != packState.savedText; }
 
 bool confirmQuit() { return mayReplaceWork(); }
 

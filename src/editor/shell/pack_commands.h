@@ -24,10 +24,9 @@ void loadPack();
 bool loadPackFrom(const std::string& path);        // the same without the chooser
 bool savePack();                                   // "Сохранить пакет"
 bool savePackAs();                                 // "Сохранить пакет как..."
-void clearScene();                                 // "Стереть сцену"
 
 // Scenes, materials, render settings or texture logs differ from the last load or save.
-bool documentChanged();
+bool workUnsaved();
 
 // Asks whether to save changed work before quitting; false keeps the editor open.
 bool confirmQuit();

@@ -23,8 +23,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/os/image_output.h"
+#include "pack/document.h"
 #include "platform/os/files.h"
+#include "platform/os/image_output.h"
 #include "platform/os/plural.h"
 #include "platform/os/text_checks.h"
 #include "platform/ui/commands.h"
@@ -48,9 +49,6 @@ constexpr int kHeight = 199;
 // A parameter row's trackbar, buttons and value, under its label.
 constexpr int kParameterLineHeight = 10;
 constexpr const char* kErrorCaption = "ошибка";
-
-// The texture hooks are plain functions; they reach the one dialog through this.
-TextureEditorDialog* theDialog = nullptr;
 
 texgen::TextureStore& store() { return texgen::textureStore; }
 
@@ -129,53 +127,32 @@ TextureEditorDialog::TextureEditorDialog(QWidget* parent)
     child->installEventFilter(this);
   }
 
-  theDialog = this;
   ui::registerCommandTarget(ui::WindowId::textureEditor, this);
+  pack::addDocumentListener(this, [this] { refresh(); });
   texgen::TextureHooks& h = texgen::textureHooks;
   h.rows = rows_.get();
-  h.clearHistory = [] {
-    if (theDialog) theDialog->clearItems(kHistoryList);
-  };
-  h.insertHistoryAtTop = [](const char* label) {
-    if (theDialog) theDialog->insertItem(kHistoryList, 0, label);
-  };
-  h.removeHistoryAtTop = [](int count) {
-    if (theDialog) theDialog->removeHistoryAtTop(count);
-  };
-  h.selectFunction = [](int code) {
-    if (theDialog) theDialog->selectFunction(code);
-  };
-  h.showRows = [](int code) {
-    if (theDialog) theDialog->showRowLabels(code);
-  };
-  h.hideRows = [] {
-    if (theDialog) theDialog->hideAllRows();
-  };
-  h.selectSizeItem = [](int index) {
-    if (theDialog && index >= 0) theDialog->setSelection(kSizeCombo, index);
-  };
-  h.beforeSlotChange = [] {
-    if (!theDialog) return;
+  h.clearHistory.set(this, [this] { clearItems(kHistoryList); });
+  h.insertHistoryAtTop.set(this, [this](const char* label) { insertItem(kHistoryList, 0, label); });
+  h.removeHistoryAtTop.set(this, [this](int count) { removeHistoryAtTop(count); });
+  h.selectFunction.set(this, [this](int code) { selectFunction(code); });
+  h.showRows.set(this, [this](int code) { showRowLabels(code); });
+  h.hideRows.set(this, [this] { hideAllRows(); });
+  h.selectSizeItem.set(this, [this](int index) {
+    if (index >= 0) setSelection(kSizeCombo, index);
+  });
+  h.beforeSlotChange.set(this, [this] {
     texedit::leaveChangeMode();
-    theDialog->refresh();
-  };
-  h.showSlotNumber = [](int slot) {
-    if (theDialog) theDialog->setText(kSlotNumber, std::to_string(slot));
-  };
-  h.committedEntryCount = &committedCount;
+    refresh();
+  });
+  h.showSlotNumber.set(this, [this](int slot) { setText(kSlotNumber, std::to_string(slot)); });
+  h.committedEntryCount.set(this, committedCount);
 }
 
 TextureEditorDialog::~TextureEditorDialog() {
-  // The preview's redraw and the device's texture re-creation are not ours.
-  texgen::TextureHooks& h = texgen::textureHooks;
-  const auto redrawPreview = h.redrawPreview;
-  const auto recreateSlotTexture = h.recreateSlotTexture;
-  texgen::resetTextureHooks();
-  h.redrawPreview = redrawPreview;
-  h.recreateSlotTexture = recreateSlotTexture;
+  texgen::removeEditorHooks(this, rows_.get());
+  pack::removeDocumentListener(this);
   if (ui::commandTarget(ui::WindowId::textureEditor) == this)
     ui::registerCommandTarget(ui::WindowId::textureEditor, nullptr);
-  if (theDialog == this) theDialog = nullptr;
 }
 
 void TextureEditorDialog::buildControls() {

@@ -28,12 +28,6 @@ constexpr int kFunctionList = 1039;     // in the texture editor dialog
 constexpr int kCommitCommand = 1035;    // "ОК" of the texture editor dialog
 constexpr std::uint32_t kOpaque = 0xFF000000u;  // the display ignores alpha
 
-TexturePreviewWindow* activePreview = nullptr;
-
-void redrawActivePreview() {
-  if (activePreview) activePreview->redraw();
-}
-
 // The texture editor's function-list selection; -1 while there is no editor.
 int editorFunction() {
   auto* editor = dynamic_cast<ui::Dialog*>(ui::commandTarget(ui::WindowId::textureEditor));
@@ -62,15 +56,10 @@ TexturePreviewWindow::TexturePreviewWindow(QWidget* parent) : QWidget(parent) {
   texgen::createLayerStack();
   setCursor(ui::cursorFor(ui::CursorKind::arrow));
   resize(kStartEdge, kStartEdge);
-  activePreview = this;
-  texgen::textureHooks.redrawPreview = &redrawActivePreview;
+  texgen::textureHooks.redrawPreview.set(this, [this] { redraw(); });
 }
 
-TexturePreviewWindow::~TexturePreviewWindow() {
-  if (activePreview != this) return;
-  activePreview = nullptr;
-  if (texgen::textureHooks.redrawPreview == &redrawActivePreview) texgen::textureHooks.redrawPreview = nullptr;
-}
+TexturePreviewWindow::~TexturePreviewWindow() { texgen::textureHooks.redrawPreview.clear(this); }
 
 QSize TexturePreviewWindow::sizeHint() const { return {kStartEdge, kStartEdge}; }
 

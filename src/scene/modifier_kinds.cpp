@@ -1,4 +1,4 @@
-#include "scene/modifier_texts.h"
+#include "scene/modifier_kinds.h"
 
 namespace vandrel::scene {
 
