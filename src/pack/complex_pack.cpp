@@ -1,5 +1,8 @@
 #include "pack/complex_pack.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "materials/materials.h"
 #include "pack/document.h"
 #include "platform/os/files.h"
@@ -166,6 +169,23 @@ os::TextProblem checkTextureData(std::string_view text, std::size_t pos) {
 }
 
 }  // namespace
+
+std::string savedPackText() {
+  cleanUpCloneSlots();
+  return writePack();
+}
+
+std::string savedPackTextOfWork() {
+  scene::SceneStore& s = scene::sceneStore;
+  const int first = s.currentScene * scene::kObjectSlots;
+  const std::vector<scene::SceneObject> objects(s.objects + first, s.objects + first + scene::kObjectSlots);
+  const std::vector<scene::ModifierList> lists(s.modifierLists + first,
+                                               s.modifierLists + first + scene::kObjectSlots);
+  const std::string text = savedPackText();
+  std::copy(objects.begin(), objects.end(), s.objects + first);
+  std::copy(lists.begin(), lists.end(), s.modifierLists + first);
+  return text;
+}
 
 void cleanUpCloneSlots() {
   scene::SceneStore& s = scene::sceneStore;

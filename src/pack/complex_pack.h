@@ -26,6 +26,11 @@ void cleanUpCloneSlots();
 
 // The pack text of the current state (without the clean-up).
 std::string writePack();
+// The text a save writes: the clone slots cleaned up first.
+std::string savedPackText();
+// The same text with the work left as it is: telling whether the work changed
+// must not clean the clone slots.
+std::string savedPackTextOfWork();
 
 enum class TextureRebuild { Rebuild, Skip };
 

@@ -6,6 +6,7 @@
 #include "platform/os/files.h"
 #include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
+#include "render/device_setup.h"
 #include "scene/scene_store.h"
 
 namespace vandrel::render {
@@ -120,6 +121,32 @@ void nextCamera() {
 void takeCamera() {
   RenderSettings& r = renderSettings;
   r.cameraList[r.currentCameraNumber] = r.currentCamera;
+}
+
+void typeCameraNumber(std::optional<int> number) {
+  if (number && *number >= 0 && *number <= kLastCamera) renderSettings.currentCameraNumber = *number;
+  refresh();
+}
+
+void chooseRenderTargetSize(int size) {
+  if (size == renderSettings.renderTargetSize) return;
+  renderSettings.renderTargetSize = size;
+  recreateRenderTargetTexture(size);
+}
+
+std::uint32_t fogColour() {
+  const scene::Scene& s = scene::currentSceneRecord();
+  return static_cast<std::uint32_t>(s.fogRed) * 65536u + static_cast<std::uint32_t>(s.fogGreen) * 256u +
+         static_cast<std::uint32_t>(s.fogBlue);
+}
+
+void setFogColour(std::uint32_t rgb) {
+  scene::Scene& s = scene::currentSceneRecord();
+  s.fogRed = static_cast<std::int32_t>((rgb >> 16) & 0xFF);
+  s.fogGreen = static_cast<std::int32_t>((rgb >> 8) & 0xFF);
+  s.fogBlue = static_cast<std::int32_t>(rgb & 0xFF);
+  refresh();
+  redrawSwatch();
 }
 
 void storeTrackbars(const RenderSettingsTrackbars& t) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,20 @@ void previousCamera();
 void nextCamera();
 // "взять": the list entry takes a copy of the current camera.
 void takeCamera();
+// A typed camera number is taken when it names a list entry (nothing is loaded:
+// "взять" then stores the view there); anything else leaves the stored number,
+// which the refreshed dialog shows again.
+void typeCameraNumber(std::optional<int> number);
+// The render target size list: another size is stored and the device's target
+// made again at it.
+void chooseRenderTargetSize(int size);
+
+// The current scene's fog colour as 0xRRGGBB, the swatch's pixel and the chooser's
+// start. Unsigned, since a pack may hold any fog value and the signed sum would
+// overflow.
+std::uint32_t fogColour();
+// A colour from the chooser into the current scene's fog; the dialog follows.
+void setFogColour(std::uint32_t rgb);
 
 struct RenderSettingsTrackbars {
   int fogRed, fogGreen, fogBlue, fogStart, fogEnd;

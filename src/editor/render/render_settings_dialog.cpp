@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <climits>
 #include <tuple>
 #include <utility>
 
@@ -38,13 +39,6 @@ constexpr int kSwatchHeight = 9;
 const char* const kTitle = "Установки рендерера";
 const ui::FileFilter kSettingsFilter{"Vandrel render settings", "*.vrs"};
 constexpr int kRenderTargetSizes[] = {32, 64, 128, 256, 512};
-
-// The swatch's pixel value, also the chooser's starting colour. Unsigned, since a
-// pack may hold any fog value and the signed sum would overflow.
-std::uint32_t fogPixel(const scene::Scene& s) {
-  return static_cast<std::uint32_t>(s.fogRed) * 65536u + static_cast<std::uint32_t>(s.fogGreen) * 256u +
-         static_cast<std::uint32_t>(s.fogBlue);
-}
 
 
 void renderAndShow() {
@@ -209,11 +203,7 @@ void RenderSettingsDialog::trackbarMoved(int) {
 
 void RenderSettingsDialog::listChanged(int id) {
   const int chosen = selection(kRenderTargetSize);
-  if (id != kRenderTargetSize || chosen < 0) return;
-  const int size = kRenderTargetSizes[chosen];
-  if (size == renderSettings.renderTargetSize) return;
-  renderSettings.renderTargetSize = size;
-  recreateRenderTargetTexture(size);
+  if (id == kRenderTargetSize && chosen >= 0) chooseRenderTargetSize(kRenderTargetSizes[chosen]);
 }
 
 void RenderSettingsDialog::refresh() {
@@ -231,7 +221,7 @@ void RenderSettingsDialog::refresh() {
 }
 
 void RenderSettingsDialog::redrawSwatch() {
-  setSwatchColour(kFogSwatch, fogPixel(scene::currentSceneRecord()));
+  setSwatchColour(kFogSwatch, fogColour());
 }
 
 bool RenderSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -249,25 +239,12 @@ void RenderSettingsDialog::mouseMoved() {
   ui::takeFocusOnMouseMove(ui::kFocusRenderSettings);
 }
 
-// A typed camera number is taken when it names a list entry (nothing is loaded:
-// "взять" then stores the view there); anything else is refused and the edit
-// shows the stored number again.
 void RenderSettingsDialog::cameraNumberFinished() {
-  bool ok = false;
-  const int n = editInt(kCameraNumber, &ok);
-  if (ok && n >= 0 && n <= kLastCamera) renderSettings.currentCameraNumber = n;
-  refresh();
+  typeCameraNumber(editNumber(kCameraNumber, INT_MIN, INT_MAX));
 }
 
 void RenderSettingsDialog::chooseFogColour() {
-  scene::Scene& s = scene::currentSceneRecord();
-  const auto chosen = ui::prompts().chooseColour(fogPixel(s));
-  if (!chosen) return;
-  s.fogRed = static_cast<std::int32_t>((*chosen >> 16) & 0xFF);
-  s.fogGreen = static_cast<std::int32_t>((*chosen >> 8) & 0xFF);
-  s.fogBlue = static_cast<std::int32_t>(*chosen & 0xFF);
-  refresh();
-  redrawSwatch();
+  if (const auto chosen = ui::prompts().chooseColour(fogColour())) setFogColour(*chosen);
 }
 
 void RenderSettingsDialog::load() {

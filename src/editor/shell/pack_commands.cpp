@@ -2,15 +2,11 @@
 
 #include <QProgressBar>
 
-#include <algorithm>
-#include <vector>
-
+#include "editor/shell/editor.h"
+#include "editor/shell/frame_window.h"
 #include "pack/complex_pack.h"
 #include "platform/os/files.h"
 #include "platform/ui/prompts.h"
-#include "scene/scene_store.h"
-#include "editor/shell/editor.h"
-#include "editor/shell/frame_window.h"
 #include "texgen/editor_hooks.h"
 
 namespace vandrel::shell {
@@ -21,26 +17,6 @@ namespace {
 
 constexpr int kStoredSlots = 253;
 const ui::FileFilter kPackFilter{"Vandrel complex pack", "*.vsc"};
-
-// The pack text a save writes: the clone slots cleaned up first.
-std::string savedPackText() {
-  pack::cleanUpCloneSlots();
-  return pack::writePack();
-}
-
-// The same text without touching the work: only telling whether it changed must
-// not clean the clone slots.
-std::string packTextOfWork() {
-  scene::SceneStore& s = scene::sceneStore;
-  const int first = s.currentScene * scene::kObjectSlots;
-  const std::vector<scene::SceneObject> objects(s.objects + first, s.objects + first + scene::kObjectSlots);
-  const std::vector<scene::ModifierList> lists(s.modifierLists + first,
-                                               s.modifierLists + first + scene::kObjectSlots);
-  const std::string text = savedPackText();
-  std::copy(objects.begin(), objects.end(), s.objects + first);
-  std::copy(lists.begin(), lists.end(), s.modifierLists + first);
-  return text;
-}
 
 void showCaption() {
   if (editor.frame) editor.frame->setWindowTitle(QString::fromStdString(packState.packPath));
@@ -79,7 +55,7 @@ void showSlotProgress(int slot) {
 
 bool writeTo(const std::string& path) {
   std::string error;
-  const std::string text = savedPackText();
+  const std::string text = pack::savedPackText();
   if (!os::writeFile(path, text, &error)) {
     tellFailure(error);
     focusFrame();
@@ -95,7 +71,7 @@ bool writeTo(const std::string& path) {
 
 void resetPackState() {
   packState = PackState{};
-  packState.savedText = packTextOfWork();
+  packState.savedText = pack::savedPackTextOfWork();
 }
 
 bool loadPackFrom(const std::string& path) {
@@ -114,7 +90,7 @@ bool loadPackFrom(const std::string& path) {
   if (editor.frame) editor.frame->progress()->setVisible(false);
   packState.packPath = path;
   packState.packPathKnown = true;
-  packState.savedText = packTextOfWork();
+  packState.savedText = pack::savedPackTextOfWork();
   showCaption();
   return true;
 }
@@ -143,7 +119,7 @@ bool savePack() {
   return writeTo(packState.packPath);
 }
 
-bool workUnsaved() { return packTextOfWork() != packState.savedText; }
+bool workUnsaved() { return pack::savedPackTextOfWork() != packState.savedText; }
 
 bool confirmQuit() { return mayReplaceWork(); }
 
