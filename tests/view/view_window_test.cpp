@@ -11,18 +11,15 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
+#include "editors/dialog_fixture.h"
 #include "geometry/mesh_build.h"
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
-#include "pack/document.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/tool_windows.h"
 #include "render/device_setup.h"
@@ -45,15 +42,10 @@ struct Recorder : ui::CommandTarget {
   void command(int id) override { ids.push_back(id); }
 };
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public test::DialogEnvironment<> {
  protected:
-  pack::Document document;
   void SetUp() override {
-    char pattern[] = "/tmp/vandrel_view_test_XXXXXX";  // undo snapshots of this test alone
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ::setenv("TMPDIR", dir_.c_str(), 1);
-    ui::resetToolWindows();
+    DialogEnvironment::SetUp();
     view = std::make_unique<ViewWindow>();
     ui::registerCommandTarget(ui::WindowId::frame, &frame);
     ui::registerCommandTarget(ui::WindowId::scenes, &scenes);
@@ -63,8 +55,7 @@ class ViewTest : public ::testing::Test {
     ui::registerCommandTarget(ui::WindowId::frame, nullptr);
     ui::registerCommandTarget(ui::WindowId::scenes, nullptr);
     releaseDevice();
-    ::unsetenv("TMPDIR");
-    std::filesystem::remove_all(dir_);
+    DialogEnvironment::TearDown();
   }
 
   void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
@@ -102,7 +93,6 @@ class ViewTest : public ::testing::Test {
 
   std::unique_ptr<ViewWindow> view;
   Recorder frame, scenes;
-  std::string dir_;
 };
 
 void expectPoint(const scene::Point3& p, int x, int y, int z) {
