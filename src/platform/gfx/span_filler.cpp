@@ -1,0 +1,450 @@
+#include "platform/gfx/span_filler.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <utility>
+
+#include "platform/gfx/rasterizer.h"
+
+// Eight pixels at a time with AVX2: each row's covered run is found from the
+// edge functions in exact integers, then shaded in groups of eight lanes, one
+// pixel per lane, channel by channel. Every lane repeats the portable filler's
+// float operations in the same order (no fused multiply-add: the build forbids
+// contraction and this code does not enable FMA), so the pixels keep their bits.
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define VANDREL_WIDE_FILL 1
+#include <immintrin.h>
+#endif
+
+namespace vandrel::gfx {
+
+namespace {
+std::atomic<bool> wideWanted{true};
+}
+
+void setWideFilling(bool on) { wideWanted.store(on, std::memory_order_relaxed); }
+
+}  // namespace vandrel::gfx
+
+#ifdef VANDREL_WIDE_FILL
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace vandrel::gfx::raster {
+
+namespace {
+
+using F8 = __m256;
+using I8 = __m256i;
+
+F8 splat8(float f) { return _mm256_set1_ps(f); }
+I8 splat8i(int i) { return _mm256_set1_epi32(i); }
+F8 add(F8 a, F8 b) { return _mm256_add_ps(a, b); }
+F8 sub(F8 a, F8 b) { return _mm256_sub_ps(a, b); }
+F8 mul(F8 a, F8 b) { return _mm256_mul_ps(a, b); }
+// Same operand order as the portable vmax / vmin: a NaN in a gives b.
+F8 max8(F8 a, F8 b) { return _mm256_max_ps(a, b); }
+F8 min8(F8 a, F8 b) { return _mm256_min_ps(a, b); }
+F8 clamp01(F8 a) { return min8(max8(a, splat8(0.0f)), splat8(1.0f)); }
+I8 andi(I8 a, I8 b) { return _mm256_and_si256(a, b); }
+I8 ori(I8 a, I8 b) { return _mm256_or_si256(a, b); }
+
+// floor(t) per lane, as floorLanes: out of range and NaN give the integer indefinite.
+I8 floor8(F8 t) {
+  const I8 i = _mm256_cvttps_epi32(t);
+  return _mm256_add_epi32(i, _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(i), t, _CMP_GT_OS)));
+}
+
+// round(clamp(c) * scale) as the portable toByte, pack and depthValue compute it.
+I8 quantise(F8 c, float scale) {
+  return _mm256_cvttps_epi32(add(mul(clamp01(c), splat8(scale)), splat8(0.5f)));
+}
+
+F8 byteChannel(I8 words, int shift) {
+  return _mm256_cvtepi32_ps(andi(_mm256_srli_epi32(words, shift), splat8i(0xFF)));
+}
+
+// Lanes where a comparison function accepts value against reference; the three
+// masks are all ones for the outcomes (less, equal, greater) it accepts.
+struct Comparison {
+  I8 less, equal, greater;
+  explicit Comparison(unsigned mask)
+      : less(splat8i((mask & 1u) ? -1 : 0)),
+        equal(splat8i((mask & 2u) ? -1 : 0)),
+        greater(splat8i((mask & 4u) ? -1 : 0)) {}
+  I8 passes(I8 value, I8 reference) const {
+    return ori(ori(andi(_mm256_cmpgt_epi32(reference, value), less),
+                   andi(_mm256_cmpeq_epi32(value, reference), equal)),
+               andi(_mm256_cmpgt_epi32(value, reference), greater));
+  }
+};
+
+// One attribute channel over the triangle: base + bB * dB + bC * dC.
+struct Channel {
+  F8 base, dB, dC;
+  F8 at(F8 bB, F8 bC) const { return add(add(base, mul(dB, bB)), mul(dC, bC)); }
+};
+struct Group8 {
+  Channel c[4];
+  explicit Group8(const AttributeGroup& g) {
+    for (int k = 0; k < 4; ++k) c[k] = Channel{splat8(g.base[k]), splat8(g.deltaB[k]), splat8(g.deltaC[k])};
+  }
+};
+
+// Four channels in the portable order b, g, r, a.
+struct Colour8 {
+  F8 c[4];
+};
+
+// A stage's wrapped power-of-two texture, eight lookups at a time.
+struct Sampler8 {
+  const int* texels;
+  I8 mask, shift;
+  F8 opaque, scale, scale256;
+  explicit Sampler8(const Sampler& s)
+      : texels(reinterpret_cast<const int*>(s.texels)),
+        mask(splat8i(s.mask)),
+        shift(_mm256_set1_epi32(s.shift)),
+        opaque(splat8(s.opaque[3])),
+        scale(splat8(s.scale[0])),
+        scale256(splat8(s.scale256[0])) {}
+
+  I8 texel(I8 index) const { return _mm256_i32gather_epi32(texels, index, 4); }
+  I8 rowStart(I8 row) const { return _mm256_sllv_epi32(andi(row, mask), shift); }
+
+  Colour8 unpacked(I8 t) const {
+    const float k = 1.0f / 255.0f;
+    const F8 zero = splat8(0.0f);
+    return Colour8{{max8(mul(byteChannel(t, 0), splat8(k)), zero), max8(mul(byteChannel(t, 8), splat8(k)), zero),
+                    max8(mul(byteChannel(t, 16), splat8(k)), zero),
+                    max8(mul(byteChannel(t, 24), splat8(k)), opaque)}};
+  }
+
+  Colour8 point(F8 u, F8 v) const {
+    const I8 x = floor8(mul(u, scale)), y = floor8(mul(v, scale));
+    return unpacked(texel(_mm256_add_epi32(rowStart(y), andi(x, mask))));
+  }
+
+  // As Sampler::linear: horizontal weights in 1/256 steps applied in 16-bit
+  // halves (b and r, g and a; each sum stays below 2^16, so exact), the vertical
+  // blend in floats, exact below 2^24.
+  Colour8 linear(F8 u, F8 v) const {
+    const F8 half = splat8(128.0f);
+    const I8 tu = floor8(sub(mul(u, scale256), half)), tv = floor8(sub(mul(v, scale256), half));
+    const I8 byte = splat8i(0xFF);
+    const I8 fu = andi(tu, byte), fv = andi(tv, byte);
+    const I8 x0 = andi(_mm256_srai_epi32(tu, 8), mask);
+    const I8 x1 = andi(_mm256_add_epi32(x0, splat8i(1)), mask);
+    const I8 rowIndex = _mm256_srai_epi32(tv, 8);
+    const I8 row0 = rowStart(rowIndex), row1 = rowStart(_mm256_add_epi32(rowIndex, splat8i(1)));
+    const I8 t00 = texel(_mm256_add_epi32(row0, x0)), t10 = texel(_mm256_add_epi32(row0, x1));
+    const I8 t01 = texel(_mm256_add_epi32(row1, x0)), t11 = texel(_mm256_add_epi32(row1, x1));
+    const I8 w1 = ori(fu, _mm256_slli_epi32(fu, 16));
+    const I8 w0 = _mm256_sub_epi16(splat8i(0x01000100), w1);
+    const I8 pairs = splat8i(0x00FF00FF);
+    const auto blendRow = [&](I8 left, I8 right, int shift) {
+      return _mm256_add_epi16(_mm256_mullo_epi16(andi(_mm256_srli_epi32(left, shift), pairs), w0),
+                              _mm256_mullo_epi16(andi(_mm256_srli_epi32(right, shift), pairs), w1));
+    };
+    const I8 topBR = blendRow(t00, t10, 0), topGA = blendRow(t00, t10, 8);
+    const I8 bottomBR = blendRow(t01, t11, 0), bottomGA = blendRow(t01, t11, 8);
+    const F8 weightV = _mm256_cvtepi32_ps(fv);
+    const F8 weightTop = sub(splat8(256.0f), weightV);
+    const I8 low = splat8i(0xFFFF);
+    const auto vertical = [&](I8 top, I8 bottom) {
+      const F8 sum = add(mul(_mm256_cvtepi32_ps(top), weightTop), mul(_mm256_cvtepi32_ps(bottom), weightV));
+      return mul(sum, splat8(1.0f / (255.0f * 65536.0f)));
+    };
+    const F8 zero = splat8(0.0f);
+    return Colour8{{max8(vertical(andi(topBR, low), andi(bottomBR, low)), zero),
+                    max8(vertical(andi(topGA, low), andi(bottomGA, low)), zero),
+                    max8(vertical(_mm256_srli_epi32(topBR, 16), _mm256_srli_epi32(bottomBR, 16)), zero),
+                    max8(vertical(_mm256_srli_epi32(topGA, 16), _mm256_srli_epi32(bottomGA, 16)), opaque)}};
+  }
+
+  template <int F>
+  [[gnu::always_inline]] Colour8 sample(F8 u, F8 v) const {
+    if constexpr (F == kPoint) return point(u, v);
+    return linear(u, v);
+  }
+};
+
+F8 applyOp8(DWORD op, F8 a, F8 b) {
+  switch (op) {
+    case D3DTOP_MODULATE:
+      return mul(a, b);
+    case D3DTOP_SELECTARG1:
+      return a;
+    case D3DTOP_ADD:
+      return min8(add(a, b), splat8(1.0f));
+    case D3DTOP_SUBTRACT:
+      return max8(sub(a, b), splat8(0.0f));
+    default:
+      return b;
+  }
+}
+
+// The portable combine(), channel by channel.
+Colour8 combine8(const PixelStage& px, const Colour8& diffuse, const Colour8& tex0, const Colour8& tex1) {
+  Colour8 current = diffuse;
+  for (int s = 0; s < px.stageCount; ++s) {
+    const StageProgram& p = px.stage[s];
+    const Colour8* reg[3] = {&diffuse, &current, s == 0 ? &tex0 : &tex1};
+    Colour8 result;
+    for (int k = 0; k < 3; ++k) result.c[k] = applyOp8(p.colourOp, reg[p.colourArg1]->c[k], reg[p.colourArg2]->c[k]);
+    result.c[3] = p.alphaOp == D3DTOP_DISABLE ? current.c[3]
+                                              : applyOp8(p.alphaOp, reg[p.alphaArg1]->c[3], reg[p.alphaArg2]->c[3]);
+    current = result;
+  }
+  return current;
+}
+
+F8 blendFactor8(DWORD factor, const Colour8& source, int k) {
+  switch (factor) {
+    case D3DBLEND_ZERO:
+      return splat8(0.0f);
+    case D3DBLEND_SRCCOLOR:
+      return source.c[k];
+    case D3DBLEND_INVSRCCOLOR:
+      return sub(splat8(1.0f), source.c[k]);
+    case D3DBLEND_SRCALPHA:
+      return source.c[3];
+    case D3DBLEND_INVSRCALPHA:
+      return sub(splat8(1.0f), source.c[3]);
+    default:
+      return splat8(1.0f);
+  }
+}
+
+// The portable blendColour(), channel by channel.
+Colour8 blend8(const PixelStage& px, Colour8 source, const Colour8& dest) {
+  for (F8& c : source.c) c = clamp01(c);
+  Colour8 out;
+  for (int k = 0; k < 4; ++k) {
+    const F8 s = source.c[k], d = dest.c[k];
+    switch (px.blendOp) {
+      case D3DBLENDOP_MIN:
+        out.c[k] = min8(s, d);
+        break;
+      case D3DBLENDOP_MAX:
+        out.c[k] = max8(s, d);
+        break;
+      case D3DBLENDOP_SUBTRACT:
+        out.c[k] = sub(mul(s, blendFactor8(px.srcBlend, source, k)), mul(d, blendFactor8(px.destBlend, source, k)));
+        break;
+      case D3DBLENDOP_REVSUBTRACT:
+        out.c[k] = sub(mul(d, blendFactor8(px.destBlend, source, k)), mul(s, blendFactor8(px.srcBlend, source, k)));
+        break;
+      default:
+        out.c[k] = add(mul(s, blendFactor8(px.srcBlend, source, k)), mul(d, blendFactor8(px.destBlend, source, k)));
+    }
+  }
+  return out;
+}
+
+I8 packColour(const Colour8& c) {
+  return ori(ori(quantise(c.c[0], 255.0f), _mm256_slli_epi32(quantise(c.c[1], 255.0f), 8)),
+             ori(_mm256_slli_epi32(quantise(c.c[2], 255.0f), 16), _mm256_slli_epi32(quantise(c.c[3], 255.0f), 24)));
+}
+
+Colour8 unpackColour(I8 words) {
+  const F8 k = splat8(1.0f / 255.0f);
+  return Colour8{{mul(byteChannel(words, 0), k), mul(byteChannel(words, 8), k), mul(byteChannel(words, 16), k),
+                  mul(byteChannel(words, 24), k)}};
+}
+
+// What one triangle's pixels share, in eight lanes.
+struct TriangleLanes {
+  Group8 diffuse, specFog, texCoord;
+  Comparison depthTest, alphaTest;
+  F8 textureFloor[4], diffuseFloor[4], fogColour[4];
+  TriangleLanes(const PixelStage& px, const TriangleSetup& t)
+      : diffuse(t.attr.diffuse),
+        specFog(t.attr.specFog),
+        texCoord(t.attr.texCoord),
+        depthTest(px.depthMask),
+        alphaTest(px.alphaMask) {
+    for (int k = 0; k < 4; ++k) {
+      textureFloor[k] = splat8(px.textureFloor[k]);
+      diffuseFloor[k] = splat8(px.diffuseFloor[k]);
+      fogColour[k] = splat8(px.fogColour[k]);
+    }
+  }
+};
+
+// The offsets k in [0, count) from the row's first pixel where e + step * k >= 0
+// for every edge, as [first, last]; first > last when none. Exact: an estimate
+// in doubles is corrected against the integer edge functions.
+std::pair<int, int> coveredRun(const std::int64_t* e, const std::int64_t* step, int count) {
+  int first = 0, last = count - 1;
+  for (int i = 0; i < 3; ++i) {
+    const std::int64_t s = step[i], v = e[i];
+    if (s == 0) {
+      if (v < 0) return {1, 0};
+    } else if (s > 0) {
+      if (v >= 0) continue;
+      // Smallest k with v + s k >= 0.
+      const double estimate = std::ceil(static_cast<double>(-v) / static_cast<double>(s));
+      auto k = static_cast<int>(std::min(estimate, static_cast<double>(count)));
+      while (k > 0 && v + s * (k - 1) >= 0) --k;
+      while (k < count && v + s * k < 0) ++k;
+      first = std::max(first, k);
+    } else {
+      if (v < 0) return {1, 0};
+      // Largest k with v + s k >= 0.
+      const double estimate = std::floor(static_cast<double>(v) / static_cast<double>(-s));
+      auto k = static_cast<int>(std::min(estimate, static_cast<double>(count - 1)));
+      while (k < count - 1 && v + s * (k + 1) >= 0) ++k;
+      while (k >= 0 && v + s * k < 0) --k;
+      last = std::min(last, k);
+    }
+  }
+  return {first, last};
+}
+
+template <int F0, int F1, bool kFull, bool kProduct>
+[[gnu::always_inline]] inline void shadeGroup(const PixelStage& px, const TriangleLanes& tl, const Sampler8* samplers,
+                                              V4 rowPlane, V4 planeX, float step0, std::uint32_t* colour,
+                                              std::uint16_t* depth, int n) {
+  const F8 step = add(splat8(step0), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
+  const auto planeLane = [&](int k) { return add(splat8(rowPlane[k]), mul(splat8(planeX[k]), step)); };
+  I8 live = _mm256_cmpgt_epi32(splat8i(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  // A group cut short by the run's end works on copies, never past the run.
+  alignas(32) std::uint32_t colourCopy[8] = {};
+  alignas(16) std::uint16_t depthCopy[8] = {};
+  std::uint32_t* colourAt = colour;
+  std::uint16_t* depthAt = depth;
+  if (n < 8) {
+    std::memcpy(colourCopy, colour, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
+    colourAt = colourCopy;
+    if (depth) {
+      std::memcpy(depthCopy, depth, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
+      depthAt = depthCopy;
+    }
+  }
+  I8 z16 = _mm256_setzero_si256(), oldDepth = z16;
+  if (px.depthTest) {
+    z16 = quantise(planeLane(0), 65535.0f);
+    oldDepth = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depthAt)));
+    live = andi(live, tl.depthTest.passes(z16, oldDepth));
+    if (_mm256_testz_si256(live, live)) return;
+  }
+  const F8 q = _mm256_div_ps(splat8(1.0f), max8(planeLane(1), splat8(kTinyInvW)));
+  const F8 bB = mul(planeLane(2), q), bC = mul(planeLane(3), q);
+
+  Colour8 diffuse;
+  for (int k = 0; k < 4; ++k) diffuse.c[k] = tl.diffuse.c[k].at(bB, bC);
+  Colour8 tex0{{splat8(1.0f), splat8(1.0f), splat8(1.0f), splat8(1.0f)}}, tex1 = tex0;
+  if constexpr (F0 != kNoTexture) tex0 = samplers[0].sample<F0>(tl.texCoord.c[0].at(bB, bC), tl.texCoord.c[1].at(bB, bC));
+  if constexpr (F1 != kNoTexture) tex1 = samplers[1].sample<F1>(tl.texCoord.c[2].at(bB, bC), tl.texCoord.c[3].at(bB, bC));
+  Colour8 c;
+  if constexpr (kProduct) {
+    for (int k = 0; k < 4; ++k) c.c[k] = mul(max8(tex0.c[k], tl.textureFloor[k]), max8(diffuse.c[k], tl.diffuseFloor[k]));
+  } else {
+    c = combine8(px, diffuse, tex0, tex1);
+  }
+  if (px.specular || px.fog) {
+    Colour8 sf;
+    for (int k = 0; k < 4; ++k) sf.c[k] = tl.specFog.c[k].at(bB, bC);
+    if (px.specular) {
+      for (int k = 0; k < 3; ++k) c.c[k] = min8(add(c.c[k], mul(sf.c[k], splat8(1.0f))), splat8(1.0f));
+      c.c[3] = min8(add(c.c[3], mul(sf.c[3], splat8(0.0f))), splat8(1.0f));
+    }
+    if (px.fog) {
+      const F8 f = clamp01(sf.c[3]), rest = sub(splat8(1.0f), f);
+      for (int k = 0; k < 3; ++k)
+        c.c[k] = add(mul(c.c[k], min8(add(f, splat8(0.0f)), splat8(1.0f))), mul(tl.fogColour[k], rest));
+      c.c[3] = add(mul(c.c[3], min8(add(f, splat8(1.0f)), splat8(1.0f))), mul(tl.fogColour[3], rest));
+    }
+  }
+  const I8 oldColour = _mm256_loadu_si256(reinterpret_cast<const I8*>(colourAt));
+  if constexpr (kFull) {
+    if (px.alphaTest) {
+      live = andi(live, tl.alphaTest.passes(quantise(c.c[3], 255.0f), splat8i(static_cast<int>(px.alphaRef))));
+      if (_mm256_testz_si256(live, live)) return;
+    }
+    if (px.blend) c = blend8(px, c, unpackColour(oldColour));
+  }
+  if (px.depthWrite) {
+    const I8 z = _mm256_blendv_epi8(oldDepth, z16, live);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt),
+                     _mm_packus_epi32(_mm256_castsi256_si128(z), _mm256_extracti128_si256(z, 1)));
+  }
+  _mm256_storeu_si256(reinterpret_cast<I8*>(colourAt), _mm256_blendv_epi8(oldColour, packColour(c), live));
+  if (n < 8) {
+    std::memcpy(colour, colourCopy, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
+    if (px.depthWrite) std::memcpy(depth, depthCopy, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
+  }
+}
+
+template <int F0, int F1, bool kFull, bool kProduct>
+void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, int yEnd) {
+  const TriangleLanes lanes(px, t);
+  const Sampler8 samplers[2] = {Sampler8(px.sampler[0]), Sampler8(px.sampler[1])};
+  std::int64_t row[3] = {t.edge[0], t.edge[1], t.edge[2]};
+  V4 rowPlane = t.plane;
+  const int first = std::max(t.y0, yBegin), last = std::min(t.y1, yEnd - 1);
+  // The same additions row by row as the portable filler, for the same values.
+  for (int y = t.y0; y < first; ++y) {
+    for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
+    rowPlane += t.planeY;
+  }
+  const int count = t.x1 - t.x0 + 1;
+  for (int y = first; y <= last; ++y) {
+    const auto [begin, end] = coveredRun(row, t.stepX, count);
+    std::uint32_t* colourRow = px.colour + static_cast<std::ptrdiff_t>(y) * px.pitch + t.x0;
+    std::uint16_t* depthRow = px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width + t.x0 : nullptr;
+    for (int k = begin; k <= end; k += 8) {
+      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, rowPlane, t.planeX, static_cast<float>(k),
+                                          colourRow + k, depthRow ? depthRow + k : nullptr, std::min(8, end - k + 1));
+    }
+    for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
+    rowPlane += t.planeY;
+  }
+}
+
+template <std::size_t... I>
+constexpr std::array<FillFn, sizeof...(I)> wideTable(std::index_sequence<I...>) {
+  return {&fillTriangleWide < static_cast<int>(I / 12), static_cast<int>(I / 4 % 3), (I / 2 % 2) != 0,
+          (I % 2) != 0 && (I / 4 % 3) == 0 > ...};
+}
+constexpr auto kWideKernels = wideTable(std::make_index_sequence<kFillKernelCount>{});
+
+}  // namespace
+
+}  // namespace vandrel::gfx::raster
+
+#pragma GCC pop_options
+
+#endif  // VANDREL_WIDE_FILL
+
+namespace vandrel::gfx {
+
+bool wideFilling() {
+#ifdef VANDREL_WIDE_FILL
+  static const bool available = __builtin_cpu_supports("avx2");
+  return available && wideWanted.load(std::memory_order_relaxed);
+#else
+  return false;
+#endif
+}
+
+namespace raster {
+
+FillFn wideFillKernel(int kernel) {
+#ifdef VANDREL_WIDE_FILL
+  if (wideFilling()) return kWideKernels[static_cast<std::size_t>(kernel)];
+#endif
+  (void)kernel;
+  return nullptr;
+}
+
+}  // namespace raster
+
+}  // namespace vandrel::gfx
