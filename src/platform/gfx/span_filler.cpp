@@ -116,9 +116,20 @@ struct Sampler8 {
         scale256(splat8(s.scale256[0])) {}
 
   I8 texel(I8 index) const { return _mm256_i32gather_epi32(texels, index, 4); }
+  // The texels at index and index + 1 of every lane.
+  [[gnu::always_inline]] void texelPairs(I8 index, I8& left, I8& right) const {
+    const auto* pairs = reinterpret_cast<const long long*>(texels);
+    const F8 low = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 4));
+    const F8 high = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 4));
+    // Per 128-bit half: lanes 0, 1, 4, 5 then 2, 3, 6, 7; the permute puts them in order.
+    left = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0))),
+                                    _MM_SHUFFLE(3, 1, 2, 0));
+    right = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))),
+                                     _MM_SHUFFLE(3, 1, 2, 0));
+  }
   I8 rowStart(I8 row) const { return _mm256_sllv_epi32(andi(row, mask), shift); }
 
-  Colour8 unpacked(I8 t) const {
+  [[gnu::always_inline]] Colour8 unpacked(I8 t) const {
     const float k = 1.0f / 255.0f;
     const F8 zero = splat8(0.0f);
     return Colour8{{max8(mul(byteChannel(t, 0), splat8(k)), zero), max8(mul(byteChannel(t, 8), splat8(k)), zero),
@@ -126,7 +137,7 @@ struct Sampler8 {
                     max8(mul(byteChannel(t, 24), splat8(k)), opaque)}};
   }
 
-  Colour8 point(F8 u, F8 v) const {
+  [[gnu::always_inline]] Colour8 point(F8 u, F8 v) const {
     const I8 x = floor8(mul(u, scale)), y = floor8(mul(v, scale));
     return unpacked(texel(_mm256_add_epi32(rowStart(y), andi(x, mask))));
   }
@@ -134,7 +145,7 @@ struct Sampler8 {
   // As Sampler::linear: horizontal weights in 1/256 steps applied in 16-bit
   // halves (b and r, g and a; each sum stays below 2^16, so exact), the vertical
   // blend in floats, exact below 2^24.
-  Colour8 linear(F8 u, F8 v) const {
+  [[gnu::always_inline]] Colour8 linear(F8 u, F8 v) const {
     const F8 half = splat8(128.0f);
     const I8 tu = floor8(sub(mul(u, scale256), half)), tv = floor8(sub(mul(v, scale256), half));
     const I8 byte = splat8i(0xFF);
@@ -143,8 +154,16 @@ struct Sampler8 {
     const I8 x1 = andi(_mm256_add_epi32(x0, splat8i(1)), mask);
     const I8 rowIndex = _mm256_srai_epi32(tv, 8);
     const I8 row0 = rowStart(rowIndex), row1 = rowStart(_mm256_add_epi32(rowIndex, splat8i(1)));
-    const I8 t00 = texel(_mm256_add_epi32(row0, x0)), t10 = texel(_mm256_add_epi32(row0, x1));
-    const I8 t01 = texel(_mm256_add_epi32(row1, x0)), t11 = texel(_mm256_add_epi32(row1, x1));
+    I8 t00, t10, t01, t11;
+    if (_mm256_testz_si256(_mm256_cmpeq_epi32(x0, mask), _mm256_set1_epi32(-1))) {
+      // No lane wraps from the last column to the first: each row's two texels
+      // are neighbours in memory, one 64-bit load.
+      texelPairs(_mm256_add_epi32(row0, x0), t00, t10);
+      texelPairs(_mm256_add_epi32(row1, x0), t01, t11);
+    } else {
+      t00 = texel(_mm256_add_epi32(row0, x0)), t10 = texel(_mm256_add_epi32(row0, x1));
+      t01 = texel(_mm256_add_epi32(row1, x0)), t11 = texel(_mm256_add_epi32(row1, x1));
+    }
     const I8 w1 = ori(fu, _mm256_slli_epi32(fu, 16));
     const I8 w0 = _mm256_sub_epi16(splat8i(0x01000100), w1);
     const I8 pairs = splat8i(0x00FF00FF);
@@ -175,77 +194,92 @@ struct Sampler8 {
   }
 };
 
-F8 applyOp8(DWORD op, F8 a, F8 b) {
+// One texture operation on channels [first, last) of a and b into out.
+[[gnu::always_inline]] inline void applyOp8(DWORD op, const Colour8& a, const Colour8& b, int first, int last,
+                                            Colour8& out) {
   switch (op) {
     case D3DTOP_MODULATE:
-      return mul(a, b);
+      for (int k = first; k < last; ++k) out.c[k] = mul(a.c[k], b.c[k]);
+      break;
     case D3DTOP_SELECTARG1:
-      return a;
+      for (int k = first; k < last; ++k) out.c[k] = a.c[k];
+      break;
     case D3DTOP_ADD:
-      return min8(add(a, b), splat8(1.0f));
+      for (int k = first; k < last; ++k) out.c[k] = min8(add(a.c[k], b.c[k]), splat8(1.0f));
+      break;
     case D3DTOP_SUBTRACT:
-      return max8(sub(a, b), splat8(0.0f));
+      for (int k = first; k < last; ++k) out.c[k] = max8(sub(a.c[k], b.c[k]), splat8(0.0f));
+      break;
     default:
-      return b;
+      for (int k = first; k < last; ++k) out.c[k] = b.c[k];
   }
 }
 
 // The portable combine(), channel by channel.
-Colour8 combine8(const PixelStage& px, const Colour8& diffuse, const Colour8& tex0, const Colour8& tex1) {
-  Colour8 current = diffuse;
+[[gnu::always_inline]] inline void combine8(const PixelStage& px, const Colour8& diffuse, const Colour8& tex0,
+                                            const Colour8& tex1, Colour8& current) {
+  current = diffuse;
   for (int s = 0; s < px.stageCount; ++s) {
     const StageProgram& p = px.stage[s];
     const Colour8* reg[3] = {&diffuse, &current, s == 0 ? &tex0 : &tex1};
     Colour8 result;
-    for (int k = 0; k < 3; ++k) result.c[k] = applyOp8(p.colourOp, reg[p.colourArg1]->c[k], reg[p.colourArg2]->c[k]);
-    result.c[3] = p.alphaOp == D3DTOP_DISABLE ? current.c[3]
-                                              : applyOp8(p.alphaOp, reg[p.alphaArg1]->c[3], reg[p.alphaArg2]->c[3]);
+    applyOp8(p.colourOp, *reg[p.colourArg1], *reg[p.colourArg2], 0, 3, result);
+    if (p.alphaOp == D3DTOP_DISABLE)
+      result.c[3] = current.c[3];
+    else
+      applyOp8(p.alphaOp, *reg[p.alphaArg1], *reg[p.alphaArg2], 3, 4, result);
     current = result;
   }
-  return current;
 }
 
-F8 blendFactor8(DWORD factor, const Colour8& source, int k) {
+// A blend factor for every channel of the (clamped) source.
+[[gnu::always_inline]] inline void blendFactors8(DWORD factor, const Colour8& source, Colour8& out) {
   switch (factor) {
     case D3DBLEND_ZERO:
-      return splat8(0.0f);
+      for (F8& f : out.c) f = splat8(0.0f);
+      break;
     case D3DBLEND_SRCCOLOR:
-      return source.c[k];
+      out = source;
+      break;
     case D3DBLEND_INVSRCCOLOR:
-      return sub(splat8(1.0f), source.c[k]);
+      for (int k = 0; k < 4; ++k) out.c[k] = sub(splat8(1.0f), source.c[k]);
+      break;
     case D3DBLEND_SRCALPHA:
-      return source.c[3];
+      for (F8& f : out.c) f = source.c[3];
+      break;
     case D3DBLEND_INVSRCALPHA:
-      return sub(splat8(1.0f), source.c[3]);
+      for (F8& f : out.c) f = sub(splat8(1.0f), source.c[3]);
+      break;
     default:
-      return splat8(1.0f);
+      for (F8& f : out.c) f = splat8(1.0f);
   }
 }
 
-// The portable blendColour(), channel by channel.
-Colour8 blend8(const PixelStage& px, Colour8 source, const Colour8& dest) {
-  for (F8& c : source.c) c = clamp01(c);
-  Colour8 out;
-  for (int k = 0; k < 4; ++k) {
-    const F8 s = source.c[k], d = dest.c[k];
-    switch (px.blendOp) {
-      case D3DBLENDOP_MIN:
-        out.c[k] = min8(s, d);
-        break;
-      case D3DBLENDOP_MAX:
-        out.c[k] = max8(s, d);
-        break;
-      case D3DBLENDOP_SUBTRACT:
-        out.c[k] = sub(mul(s, blendFactor8(px.srcBlend, source, k)), mul(d, blendFactor8(px.destBlend, source, k)));
-        break;
-      case D3DBLENDOP_REVSUBTRACT:
-        out.c[k] = sub(mul(d, blendFactor8(px.destBlend, source, k)), mul(s, blendFactor8(px.srcBlend, source, k)));
-        break;
-      default:
-        out.c[k] = add(mul(s, blendFactor8(px.srcBlend, source, k)), mul(d, blendFactor8(px.destBlend, source, k)));
-    }
+// The portable blendColour(), channel by channel: c becomes the blend of c over dest.
+[[gnu::always_inline]] inline void blend8(const PixelStage& px, Colour8& c, const Colour8& dest) {
+  Colour8 source;
+  for (int k = 0; k < 4; ++k) source.c[k] = clamp01(c.c[k]);
+  if (px.blendOp == D3DBLENDOP_MIN) {
+    for (int k = 0; k < 4; ++k) c.c[k] = min8(source.c[k], dest.c[k]);
+    return;
   }
-  return out;
+  if (px.blendOp == D3DBLENDOP_MAX) {
+    for (int k = 0; k < 4; ++k) c.c[k] = max8(source.c[k], dest.c[k]);
+    return;
+  }
+  Colour8 fs, fd;
+  blendFactors8(px.srcBlend, source, fs);
+  blendFactors8(px.destBlend, source, fd);
+  switch (px.blendOp) {
+    case D3DBLENDOP_SUBTRACT:
+      for (int k = 0; k < 4; ++k) c.c[k] = sub(mul(source.c[k], fs.c[k]), mul(dest.c[k], fd.c[k]));
+      break;
+    case D3DBLENDOP_REVSUBTRACT:
+      for (int k = 0; k < 4; ++k) c.c[k] = sub(mul(dest.c[k], fd.c[k]), mul(source.c[k], fs.c[k]));
+      break;
+    default:
+      for (int k = 0; k < 4; ++k) c.c[k] = add(mul(source.c[k], fs.c[k]), mul(dest.c[k], fd.c[k]));
+  }
 }
 
 I8 packColour(const Colour8& c) {
@@ -278,60 +312,57 @@ struct TriangleLanes {
   }
 };
 
-// The offsets k in [0, count) from the row's first pixel where e + step * k >= 0
-// for every edge, as [first, last]; first > last when none. Exact: an estimate
-// in doubles is corrected against the integer edge functions.
-std::pair<int, int> coveredRun(const std::int64_t* e, const std::int64_t* step, int count) {
-  int first = 0, last = count - 1;
-  for (int i = 0; i < 3; ++i) {
-    const std::int64_t s = step[i], v = e[i];
-    if (s == 0) {
-      if (v < 0) return {1, 0};
-    } else if (s > 0) {
-      if (v >= 0) continue;
-      // Smallest k with v + s k >= 0.
-      const double estimate = std::ceil(static_cast<double>(-v) / static_cast<double>(s));
-      auto k = static_cast<int>(std::min(estimate, static_cast<double>(count)));
-      while (k > 0 && v + s * (k - 1) >= 0) --k;
-      while (k < count && v + s * k < 0) ++k;
-      first = std::max(first, k);
-    } else {
-      if (v < 0) return {1, 0};
-      // Largest k with v + s k >= 0.
-      const double estimate = std::floor(static_cast<double>(v) / static_cast<double>(-s));
-      auto k = static_cast<int>(std::min(estimate, static_cast<double>(count - 1)));
-      while (k < count - 1 && v + s * (k + 1) >= 0) ++k;
-      while (k >= 0 && v + s * k < 0) --k;
-      last = std::min(last, k);
-    }
+// The pixels of a row inside all three edges, as offsets from x0: an estimate
+// from a reciprocal in doubles, made exact against the integer edge functions.
+struct EdgeRuns {
+  const std::int64_t* step;
+  double inverse[3];
+  int count;
+  explicit EdgeRuns(const TriangleSetup& t) : step(t.stepX), count(t.x1 - t.x0 + 1) {
+    for (int i = 0; i < 3; ++i) inverse[i] = step[i] != 0 ? 1.0 / static_cast<double>(step[i]) : 0.0;
   }
-  return {first, last};
-}
 
+  // [first, last] of the offsets k in [0, count) with e + step * k >= 0 for every
+  // edge; first > last when there are none.
+  [[gnu::always_inline]] std::pair<int, int> covered(const std::int64_t* e) const {
+    int first = 0, last = count - 1;
+    for (int i = 0; i < 3; ++i) {
+      const std::int64_t s = step[i], v = e[i];
+      if (s > 0) {
+        if (v >= 0) continue;
+        // Smallest k with v + s k >= 0.
+        const double estimate = std::ceil(static_cast<double>(-v) * inverse[i]);
+        auto k = static_cast<int>(std::min(estimate, static_cast<double>(count)));
+        while (k > 0 && v + s * (k - 1) >= 0) --k;
+        while (k < count && v + s * k < 0) ++k;
+        first = std::max(first, k);
+      } else {
+        if (v < 0) return {1, 0};
+        if (s == 0) continue;
+        // Largest k with v + s k >= 0.
+        const double estimate = std::floor(static_cast<double>(v) * -inverse[i]);
+        auto k = static_cast<int>(std::min(estimate, static_cast<double>(count - 1)));
+        while (k < count - 1 && v + s * (k + 1) >= 0) ++k;
+        while (k >= 0 && v + s * k < 0) --k;
+        last = std::min(last, k);
+      }
+    }
+    return {first, last};
+  }
+};
+
+// Shades the lanes of live (pixels colour[0..7], depth[0..7]) that pass the depth
+// and alpha tests and writes them; step0 is the first lane's x - x0.
 template <int F0, int F1, bool kFull, bool kProduct>
 [[gnu::always_inline]] inline void shadeGroup(const PixelStage& px, const TriangleLanes& tl, const Sampler8* samplers,
-                                              V4 rowPlane, V4 planeX, float step0, std::uint32_t* colour,
-                                              std::uint16_t* depth, int n) {
+                                              const F8* rowPlane, const F8* planeX, float step0,
+                                              std::uint32_t* colour, std::uint16_t* depth, I8 live) {
   const F8 step = add(splat8(step0), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
-  const auto planeLane = [&](int k) { return add(splat8(rowPlane[k]), mul(splat8(planeX[k]), step)); };
-  I8 live = _mm256_cmpgt_epi32(splat8i(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  // A group cut short by the run's end works on copies, never past the run.
-  alignas(32) std::uint32_t colourCopy[8] = {};
-  alignas(16) std::uint16_t depthCopy[8] = {};
-  std::uint32_t* colourAt = colour;
-  std::uint16_t* depthAt = depth;
-  if (n < 8) {
-    std::memcpy(colourCopy, colour, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
-    colourAt = colourCopy;
-    if (depth) {
-      std::memcpy(depthCopy, depth, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
-      depthAt = depthCopy;
-    }
-  }
+  const auto planeLane = [&](int k) { return add(rowPlane[k], mul(planeX[k], step)); };
   I8 z16 = _mm256_setzero_si256(), oldDepth = z16;
   if (px.depthTest) {
     z16 = quantise(planeLane(0), 65535.0f);
-    oldDepth = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depthAt)));
+    oldDepth = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth)));
     live = andi(live, tl.depthTest.passes(z16, oldDepth));
     if (_mm256_testz_si256(live, live)) return;
   }
@@ -340,53 +371,54 @@ template <int F0, int F1, bool kFull, bool kProduct>
 
   Colour8 diffuse;
   for (int k = 0; k < 4; ++k) diffuse.c[k] = tl.diffuse.c[k].at(bB, bC);
-  Colour8 tex0{{splat8(1.0f), splat8(1.0f), splat8(1.0f), splat8(1.0f)}}, tex1 = tex0;
-  if constexpr (F0 != kNoTexture) tex0 = samplers[0].sample<F0>(tl.texCoord.c[0].at(bB, bC), tl.texCoord.c[1].at(bB, bC));
-  if constexpr (F1 != kNoTexture) tex1 = samplers[1].sample<F1>(tl.texCoord.c[2].at(bB, bC), tl.texCoord.c[3].at(bB, bC));
+  Colour8 tex0, tex1;
+  if constexpr (F0 != kNoTexture) {
+    tex0 = samplers[0].sample<F0>(tl.texCoord.c[0].at(bB, bC), tl.texCoord.c[1].at(bB, bC));
+  } else {
+    for (F8& t : tex0.c) t = splat8(1.0f);
+  }
+  if constexpr (F1 != kNoTexture) {
+    tex1 = samplers[1].sample<F1>(tl.texCoord.c[2].at(bB, bC), tl.texCoord.c[3].at(bB, bC));
+  } else {
+    for (F8& t : tex1.c) t = splat8(1.0f);
+  }
   Colour8 c;
   if constexpr (kProduct) {
     for (int k = 0; k < 4; ++k) c.c[k] = mul(max8(tex0.c[k], tl.textureFloor[k]), max8(diffuse.c[k], tl.diffuseFloor[k]));
   } else {
-    c = combine8(px, diffuse, tex0, tex1);
+    combine8(px, diffuse, tex0, tex1, c);
   }
-  if (px.specular || px.fog) {
-    Colour8 sf;
-    for (int k = 0; k < 4; ++k) sf.c[k] = tl.specFog.c[k].at(bB, bC);
-    if (px.specular) {
-      for (int k = 0; k < 3; ++k) c.c[k] = min8(add(c.c[k], mul(sf.c[k], splat8(1.0f))), splat8(1.0f));
-      c.c[3] = min8(add(c.c[3], mul(sf.c[3], splat8(0.0f))), splat8(1.0f));
-    }
-    if (px.fog) {
-      const F8 f = clamp01(sf.c[3]), rest = sub(splat8(1.0f), f);
-      for (int k = 0; k < 3; ++k)
-        c.c[k] = add(mul(c.c[k], min8(add(f, splat8(0.0f)), splat8(1.0f))), mul(tl.fogColour[k], rest));
-      c.c[3] = add(mul(c.c[3], min8(add(f, splat8(1.0f)), splat8(1.0f))), mul(tl.fogColour[3], rest));
-    }
+  if (px.specular) {
+    for (int k = 0; k < 3; ++k) c.c[k] = min8(add(c.c[k], mul(tl.specFog.c[k].at(bB, bC), splat8(1.0f))), splat8(1.0f));
+    c.c[3] = min8(add(c.c[3], mul(tl.specFog.c[3].at(bB, bC), splat8(0.0f))), splat8(1.0f));
   }
-  const I8 oldColour = _mm256_loadu_si256(reinterpret_cast<const I8*>(colourAt));
+  if (px.fog) {
+    const F8 f = clamp01(tl.specFog.c[3].at(bB, bC)), rest = sub(splat8(1.0f), f);
+    for (int k = 0; k < 3; ++k)
+      c.c[k] = add(mul(c.c[k], min8(add(f, splat8(0.0f)), splat8(1.0f))), mul(tl.fogColour[k], rest));
+    c.c[3] = add(mul(c.c[3], min8(add(f, splat8(1.0f)), splat8(1.0f))), mul(tl.fogColour[3], rest));
+  }
+  const I8 oldColour = _mm256_loadu_si256(reinterpret_cast<const I8*>(colour));
   if constexpr (kFull) {
     if (px.alphaTest) {
       live = andi(live, tl.alphaTest.passes(quantise(c.c[3], 255.0f), splat8i(static_cast<int>(px.alphaRef))));
       if (_mm256_testz_si256(live, live)) return;
     }
-    if (px.blend) c = blend8(px, c, unpackColour(oldColour));
+    if (px.blend) blend8(px, c, unpackColour(oldColour));
   }
   if (px.depthWrite) {
     const I8 z = _mm256_blendv_epi8(oldDepth, z16, live);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(depthAt),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(depth),
                      _mm_packus_epi32(_mm256_castsi256_si128(z), _mm256_extracti128_si256(z, 1)));
   }
-  _mm256_storeu_si256(reinterpret_cast<I8*>(colourAt), _mm256_blendv_epi8(oldColour, packColour(c), live));
-  if (n < 8) {
-    std::memcpy(colour, colourCopy, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
-    if (px.depthWrite) std::memcpy(depth, depthCopy, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
-  }
+  _mm256_storeu_si256(reinterpret_cast<I8*>(colour), _mm256_blendv_epi8(oldColour, packColour(c), live));
 }
 
 template <int F0, int F1, bool kFull, bool kProduct>
 void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, int yEnd) {
   const TriangleLanes lanes(px, t);
   const Sampler8 samplers[2] = {Sampler8(px.sampler[0]), Sampler8(px.sampler[1])};
+  const EdgeRuns runs(t);
   std::int64_t row[3] = {t.edge[0], t.edge[1], t.edge[2]};
   V4 rowPlane = t.plane;
   const int first = std::max(t.y0, yBegin), last = std::min(t.y1, yEnd - 1);
@@ -395,14 +427,32 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
     for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
     rowPlane += t.planeY;
   }
-  const int count = t.x1 - t.x0 + 1;
+  F8 planeX[4];
+  for (int k = 0; k < 4; ++k) planeX[k] = splat8(t.planeX[k]);
+  const I8 allLanes = _mm256_set1_epi32(-1);
   for (int y = first; y <= last; ++y) {
-    const auto [begin, end] = coveredRun(row, t.stepX, count);
+    const auto [begin, end] = runs.covered(row);
     std::uint32_t* colourRow = px.colour + static_cast<std::ptrdiff_t>(y) * px.pitch + t.x0;
     std::uint16_t* depthRow = px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width + t.x0 : nullptr;
-    for (int k = begin; k <= end; k += 8) {
-      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, rowPlane, t.planeX, static_cast<float>(k),
-                                          colourRow + k, depthRow ? depthRow + k : nullptr, std::min(8, end - k + 1));
+    F8 plane[4];
+    for (int k = 0; k < 4; ++k) plane[k] = splat8(rowPlane[k]);
+    int k = begin;
+    for (; k + 8 <= end + 1; k += 8) {
+      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(k), colourRow + k,
+                                          depthRow ? depthRow + k : nullptr, allLanes);
+    }
+    if (k <= end) {
+      // The run's last few pixels: work on copies, never past the run.
+      const int n = end - k + 1;
+      alignas(32) std::uint32_t colourCopy[8];
+      alignas(16) std::uint16_t depthCopy[8] = {};
+      std::memcpy(colourCopy, colourRow + k, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
+      if (depthRow) std::memcpy(depthCopy, depthRow + k, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
+      const I8 live = _mm256_cmpgt_epi32(splat8i(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(k), colourCopy,
+                                          depthCopy, live);
+      std::memcpy(colourRow + k, colourCopy, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
+      if (px.depthWrite) std::memcpy(depthRow + k, depthCopy, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
     }
     for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
     rowPlane += t.planeY;
