@@ -420,21 +420,22 @@ class RandomDraw {
 
 TEST(Rasterizer, EightPixelFillerGivesTheBitsOfTheOnePixelFiller) {
   if (!wideFilling()) GTEST_SKIP() << "this processor has no AVX2";
-  // Odd width and a wider pitch, so that runs end at every lane and rows do not line up.
-  constexpr int kWidth = 83, kHeight = 57, kPitch = 91;
   RandomDraw r(2024);
   for (int draw = 0; draw < 400; ++draw) {
+    // Odd widths and a wider pitch, so that runs end at every lane and rows do
+    // not line up; now and then a target narrower than eight pixels.
+    const int width = draw % 8 == 0 ? 5 : 83, height = 57, pitch = width + 8;
     const DeviceState s = r.states();
     std::vector<ShadedVertex> v(3 * 6);
     for (ShadedVertex& x : v) x = r.vertex();
-    std::vector<std::uint32_t> colour(kPitch * kHeight);
-    std::vector<std::uint16_t> depth(kWidth * kHeight);
+    std::vector<std::uint32_t> colour(static_cast<std::size_t>(pitch) * height);
+    std::vector<std::uint16_t> depth(static_cast<std::size_t>(width) * height);
     for (std::uint32_t& c : colour) c = r.word();
     for (std::uint16_t& z : depth) z = static_cast<std::uint16_t>(r.word());
     std::vector<std::uint32_t> colourOne = colour;
     std::vector<std::uint16_t> depthOne = depth;
-    RenderTarget wide{colour.data(), kPitch, depth.data(), kWidth, kHeight};
-    RenderTarget one{colourOne.data(), kPitch, depthOne.data(), kWidth, kHeight};
+    RenderTarget wide{colour.data(), pitch, depth.data(), width, height};
+    RenderTarget one{colourOne.data(), pitch, depthOne.data(), width, height};
     drawTriangles(s, v.data(), 6, wide);
     setWideFilling(false);
     drawTriangles(s, v.data(), 6, one);

@@ -430,6 +430,10 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
   F8 planeX[4];
   for (int k = 0; k < 4; ++k) planeX[k] = splat8(t.planeX[k]);
   const I8 allLanes = _mm256_set1_epi32(-1);
+  // The last offset from x0 where eight pixels still fit in the row. This thread
+  // owns the row, so lanes beside the run may be read and written back unchanged.
+  const bool windowFits = px.width >= 8;
+  const int lastWindow = px.width - 8 - t.x0;
   for (int y = first; y <= last; ++y) {
     const auto [begin, end] = runs.covered(row);
     std::uint32_t* colourRow = px.colour + static_cast<std::ptrdiff_t>(y) * px.pitch + t.x0;
@@ -441,10 +445,19 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
       shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(k), colourRow + k,
                                           depthRow ? depthRow + k : nullptr, allLanes);
     }
-    if (k <= end) {
-      // The run's last few pixels: work on copies, never past the run.
+    if (k > end) {
+    } else if (windowFits) {
+      // The run's last few pixels: eight lanes that end inside the row, the ones
+      // outside the run switched off (written back as they were).
+      const int window = std::min(k, lastWindow);
+      const I8 offset = _mm256_add_epi32(splat8i(window), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+      const I8 live = andi(_mm256_cmpgt_epi32(offset, splat8i(k - 1)), _mm256_cmpgt_epi32(splat8i(end + 1), offset));
+      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(window),
+                                          colourRow + window, depthRow ? depthRow + window : nullptr, live);
+    } else {
+      // A target narrower than eight pixels: work on copies.
       const int n = end - k + 1;
-      alignas(32) std::uint32_t colourCopy[8];
+      alignas(32) std::uint32_t colourCopy[8] = {};
       alignas(16) std::uint16_t depthCopy[8] = {};
       std::memcpy(colourCopy, colourRow + k, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
       if (depthRow) std::memcpy(depthCopy, depthRow + k, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
