@@ -2,7 +2,8 @@
 // 640 x 480: a frame of 50,000 small triangles covering the screen twice, and
 // large triangles alone; then pixel filling on one thread and on all of them: a
 // full-screen textured quad added to the picture, 500 large alpha-blended
-// triangles, and 20,000 and 100,000 small lit triangles.
+// triangles, and 20,000 and 100,000 small lit triangles, each with the
+// eight-pixel filler and with the one-pixel filler.
 //
 //   build/gfx_bench
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/gfx/device.h"
+#include "platform/gfx/rasterizer.h"
 #include "platform/os/parallel.h"
 #include "render/device_setup.h"
 
@@ -112,10 +114,17 @@ BENCHMARK(frameOfSmallTriangles)->Unit(benchmark::kMillisecond);
 BENCHMARK(smallTriangles)->Unit(benchmark::kMillisecond);
 BENCHMARK(largeTriangles)->Unit(benchmark::kMillisecond);
 
-// Sets the thread count for one benchmark and restores the default after it.
+// Sets the thread count and the filler (1: eight pixels at a time where the
+// processor can, 0: one at a time) for one benchmark, and restores the defaults.
 struct Threads {
-  explicit Threads(std::int64_t n) { vandrel::os::setThreadCount(static_cast<int>(n)); }
-  ~Threads() { vandrel::os::setThreadCount(0); }
+  explicit Threads(std::int64_t n, std::int64_t wide = 1) {
+    vandrel::os::setThreadCount(static_cast<int>(n));
+    setWideFilling(wide != 0);
+  }
+  ~Threads() {
+    vandrel::os::setThreadCount(0);
+    setWideFilling(true);
+  }
 };
 
 // Clip-space positions (identity transforms, no lighting): the vertex colour is the diffuse colour.
@@ -135,7 +144,7 @@ Vertex clipVertex(float x, float y, float z, D3DCOLOR colour, float u, float v) 
 // The whole screen with a 256 x 256 texture, bilinear, added to what is there
 // (ONE + ONE), depth tested: every pixel passes, as in a glow pass.
 void fullScreenQuad(benchmark::State& state) {
-  const Threads threads(state.range(0));
+  const Threads threads(state.range(0), state.range(1));
   Device device;
   setUpFlatStates(device, checkerTexture(device));
   device.setRenderState(D3DRS_ALPHABLENDENABLE, 1);
@@ -157,7 +166,7 @@ void fullScreenQuad(benchmark::State& state) {
 // 500 triangles of about a fifth of the screen each, spread over it, textured with
 // a varying alpha and blended SRCALPHA / INVSRCALPHA, depth tested without writes.
 void blendedTriangles(benchmark::State& state) {
-  const Threads threads(state.range(0));
+  const Threads threads(state.range(0), state.range(1));
   Device device;
   auto texture = checkerTexture(device);
   for (int i = 0; i < 256 * 256; ++i)
@@ -191,7 +200,7 @@ void blendedTriangles(benchmark::State& state) {
 // Lit, textured, fogged triangles in one layer over the screen: 20,000 of about
 // 15 pixels and 100,000 of about 3.
 void smallLitTriangles(benchmark::State& state) {
-  const Threads threads(state.range(1));
+  const Threads threads(state.range(1), state.range(2));
   if (state.range(0) == 20000)
     drawGrid(state, 100, 100, 1);
   else
@@ -204,18 +213,18 @@ std::vector<std::int64_t> threadCounts() {
 }
 
 BENCHMARK(fullScreenQuad)
-    ->ArgsProduct({threadCounts()})
-    ->ArgName("threads")
+    ->ArgsProduct({threadCounts(), {0, 1}})
+    ->ArgNames({"threads", "wide"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(blendedTriangles)
-    ->ArgsProduct({threadCounts()})
-    ->ArgName("threads")
+    ->ArgsProduct({threadCounts(), {0, 1}})
+    ->ArgNames({"threads", "wide"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(smallLitTriangles)
-    ->ArgsProduct({{20000, 100000}, threadCounts()})
-    ->ArgNames({"triangles", "threads"})
+    ->ArgsProduct({{20000, 100000}, threadCounts(), {0, 1}})
+    ->ArgNames({"triangles", "threads", "wide"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

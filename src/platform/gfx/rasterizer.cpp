@@ -322,9 +322,13 @@ constexpr std::array<LineFn, sizeof...(I)> lineTable(std::index_sequence<I...>) 
 }
 constexpr auto kFillKernels = fillTable(std::make_index_sequence<raster::kFillKernelCount>{});
 
-// The eight-pixel kernel where it runs and covers the draw's states, else the portable one.
-FillFn fillKernel(const PixelStage& px, int kernel) {
-  const FillFn wide = px.wideCovered ? raster::wideFillKernel(kernel) : nullptr;
+// The eight-pixel kernel where it runs and covers the draw's states, else the
+// portable one; also for triangles too narrow to fill many lanes, where the wide
+// kernel's set-up would cost more than it saves.
+FillFn fillKernel(const PixelStage& px, const TriangleSetup& t, int kernel) {
+  constexpr int kNarrow = 4;  // pixels
+  const FillFn wide =
+      px.wideCovered && t.x1 - t.x0 >= kNarrow ? raster::wideFillKernel(kernel) : nullptr;
   return wide ? wide : kFillKernels[static_cast<std::size_t>(kernel)];
 }
 constexpr auto kLineKernels = lineTable(std::make_index_sequence<9>{});
@@ -512,7 +516,7 @@ class Rasterizer {
     if (queue_)
       queue_->push_back(PreparedTriangle{t, kernel});
     else
-      fillKernel(px_, kernel)(px_, t, 0, px_.height);
+      fillKernel(px_, t, kernel)(px_, t, 0, px_.height);
   }
 
   void drawLine(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex* flat) {
@@ -648,7 +652,7 @@ void drawTrianglesInBands(const DeviceState& state, const ShadedVertex* vertices
       const RasterPart& part = parts[static_cast<std::size_t>(p)];
       for (int i : part.bins[static_cast<std::size_t>(band)]) {
         const PreparedTriangle& q = part.queue[static_cast<std::size_t>(i)];
-        fillKernel(px, q.kernel)(px, q.setup, yBegin, yEnd);
+        fillKernel(px, q.setup, q.kernel)(px, q.setup, yBegin, yEnd);
       }
     }
   });

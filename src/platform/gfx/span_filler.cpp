@@ -414,6 +414,23 @@ template <int F0, int F1, bool kFull, bool kProduct>
   _mm256_storeu_si256(reinterpret_cast<I8*>(colour), _mm256_blendv_epi8(oldColour, packColour(c), live));
 }
 
+// Runs this short cost less one pixel at a time, as the portable filler shades
+// them (the same code, so the same bits).
+constexpr int kShortRun = 2;
+
+template <int F0, int F1, bool kFull, bool kProduct>
+[[gnu::always_inline]] inline void shadeOne(const PixelStage& px, const TriangleSetup& t, V4 rowPlane, float step,
+                                            std::uint32_t* colour, std::uint16_t* depth) {
+  const V4 p = rowPlane + t.planeX * step;
+  std::uint32_t z16 = 0;
+  if (px.depthTest) {
+    z16 = depthValue(p);
+    if (!passes(px.depthMask, z16, *depth)) return;
+  }
+  const V4 q = p * splat(1.0f / maxf(p[1], kTinyInvW));
+  px.shade<F0, F1, kFull, kProduct>(t.attr, broadcast<2>(q), broadcast<3>(q), z16, colour, depth);
+}
+
 template <int F0, int F1, bool kFull, bool kProduct>
 void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, int yEnd) {
   const TriangleLanes lanes(px, t);
@@ -440,6 +457,14 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
     std::uint16_t* depthRow = px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width + t.x0 : nullptr;
     F8 plane[4];
     for (int k = 0; k < 4; ++k) plane[k] = splat8(rowPlane[k]);
+    if (end - begin < kShortRun) {
+      for (int k = begin; k <= end; ++k)
+        shadeOne<F0, F1, kFull, kProduct>(px, t, rowPlane, static_cast<float>(k), colourRow + k,
+                                          depthRow ? depthRow + k : nullptr);
+      for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
+      rowPlane += t.planeY;
+      continue;
+    }
     int k = begin;
     for (; k + 8 <= end + 1; k += 8) {
       shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(k), colourRow + k,
