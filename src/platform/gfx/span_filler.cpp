@@ -352,12 +352,12 @@ struct EdgeRuns {
 };
 
 // Shades the lanes of live (pixels colour[0..7], depth[0..7]) that pass the depth
-// and alpha tests and writes them; step0 is the first lane's x - x0.
+// and alpha tests and writes them. Each lane's plane values (z/w, 1/w and the
+// weights of B and C over w) are rowPlane + planeX * step, as in the portable filler.
 template <int F0, int F1, bool kFull, bool kProduct>
 [[gnu::always_inline]] inline void shadeGroup(const PixelStage& px, const TriangleLanes& tl, const Sampler8* samplers,
-                                              const F8* rowPlane, const F8* planeX, float step0,
+                                              const F8* rowPlane, const F8* planeX, F8 step,
                                               std::uint32_t* colour, std::uint16_t* depth, I8 live) {
-  const F8 step = add(splat8(step0), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
   const auto planeLane = [&](int k) { return add(rowPlane[k], mul(planeX[k], step)); };
   I8 z16 = _mm256_setzero_si256(), oldDepth = z16;
   if (px.depthTest) {
@@ -414,22 +414,51 @@ template <int F0, int F1, bool kFull, bool kProduct>
   _mm256_storeu_si256(reinterpret_cast<I8*>(colour), _mm256_blendv_epi8(oldColour, packColour(c), live));
 }
 
-// Runs this short cost less one pixel at a time, as the portable filler shades
-// them (the same code, so the same bits).
-constexpr int kShortRun = 2;
+// Lanes 0..7 as floats and as integers.
+F8 laneSteps() { return _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7); }
+I8 laneIndices() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
+
+// Pixels of short runs, gathered from several rows into the eight lanes of one
+// group: each lane keeps its own row's plane values and step.
+struct ShortRuns {
+  alignas(32) float plane[4][8] = {};
+  alignas(32) float step[8] = {};
+  alignas(32) std::uint32_t colour[8] = {};
+  alignas(16) std::uint16_t depth[8] = {};
+  std::uint32_t* colourAt[8];
+  std::uint16_t* depthAt[8];
+  int count = 0;
+
+  // Returns whether the lanes are full.
+  bool push(V4 rowPlane, int offset, std::uint32_t* colourCell, std::uint16_t* depthCell) {
+    for (int k = 0; k < 4; ++k) plane[k][count] = rowPlane[k];
+    step[count] = static_cast<float>(offset);
+    colour[count] = *colourCell;
+    colourAt[count] = colourCell;
+    if (depthCell) depth[count] = *depthCell;
+    depthAt[count] = depthCell;
+    return ++count == 8;
+  }
+};
 
 template <int F0, int F1, bool kFull, bool kProduct>
-[[gnu::always_inline]] inline void shadeOne(const PixelStage& px, const TriangleSetup& t, V4 rowPlane, float step,
-                                            std::uint32_t* colour, std::uint16_t* depth) {
-  const V4 p = rowPlane + t.planeX * step;
-  std::uint32_t z16 = 0;
-  if (px.depthTest) {
-    z16 = depthValue(p);
-    if (!passes(px.depthMask, z16, *depth)) return;
+[[gnu::always_inline]] inline void shadeShortRuns(const PixelStage& px, const TriangleLanes& tl,
+                                                  const Sampler8* samplers, const F8* planeX, ShortRuns& runs) {
+  if (runs.count == 0) return;
+  F8 plane[4];
+  for (int k = 0; k < 4; ++k) plane[k] = _mm256_load_ps(runs.plane[k]);
+  const I8 live = _mm256_cmpgt_epi32(splat8i(runs.count), laneIndices());
+  shadeGroup<F0, F1, kFull, kProduct>(px, tl, samplers, plane, planeX, _mm256_load_ps(runs.step), runs.colour,
+                                      runs.depth, live);
+  for (int i = 0; i < runs.count; ++i) {
+    *runs.colourAt[i] = runs.colour[i];
+    if (px.depthWrite) *runs.depthAt[i] = runs.depth[i];
   }
-  const V4 q = p * splat(1.0f / maxf(p[1], kTinyInvW));
-  px.shade<F0, F1, kFull, kProduct>(t.attr, broadcast<2>(q), broadcast<3>(q), z16, colour, depth);
+  runs.count = 0;
 }
+
+// Runs shorter than this go to the shared lanes.
+constexpr int kShortRun = 4;
 
 template <int F0, int F1, bool kFull, bool kProduct>
 void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, int yEnd) {
@@ -451,50 +480,41 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
   // owns the row, so lanes beside the run may be read and written back unchanged.
   const bool windowFits = px.width >= 8;
   const int lastWindow = px.width - 8 - t.x0;
+  ShortRuns shortRuns;
   for (int y = first; y <= last; ++y) {
     const auto [begin, end] = runs.covered(row);
     std::uint32_t* colourRow = px.colour + static_cast<std::ptrdiff_t>(y) * px.pitch + t.x0;
     std::uint16_t* depthRow = px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width + t.x0 : nullptr;
-    F8 plane[4];
-    for (int k = 0; k < 4; ++k) plane[k] = splat8(rowPlane[k]);
-    if (end - begin < kShortRun) {
-      for (int k = begin; k <= end; ++k)
-        shadeOne<F0, F1, kFull, kProduct>(px, t, rowPlane, static_cast<float>(k), colourRow + k,
-                                          depthRow ? depthRow + k : nullptr);
-      for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
-      rowPlane += t.planeY;
-      continue;
-    }
-    int k = begin;
-    for (; k + 8 <= end + 1; k += 8) {
-      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(k), colourRow + k,
-                                          depthRow ? depthRow + k : nullptr, allLanes);
-    }
-    if (k > end) {
-    } else if (windowFits) {
-      // The run's last few pixels: eight lanes that end inside the row, the ones
-      // outside the run switched off (written back as they were).
-      const int window = std::min(k, lastWindow);
-      const I8 offset = _mm256_add_epi32(splat8i(window), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-      const I8 live = andi(_mm256_cmpgt_epi32(offset, splat8i(k - 1)), _mm256_cmpgt_epi32(splat8i(end + 1), offset));
-      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(window),
-                                          colourRow + window, depthRow ? depthRow + window : nullptr, live);
-    } else {
-      // A target narrower than eight pixels: work on copies.
-      const int n = end - k + 1;
-      alignas(32) std::uint32_t colourCopy[8] = {};
-      alignas(16) std::uint16_t depthCopy[8] = {};
-      std::memcpy(colourCopy, colourRow + k, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
-      if (depthRow) std::memcpy(depthCopy, depthRow + k, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
-      const I8 live = _mm256_cmpgt_epi32(splat8i(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-      shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX, static_cast<float>(k), colourCopy,
-                                          depthCopy, live);
-      std::memcpy(colourRow + k, colourCopy, static_cast<std::size_t>(n) * sizeof colourCopy[0]);
-      if (px.depthWrite) std::memcpy(depthRow + k, depthCopy, static_cast<std::size_t>(n) * sizeof depthCopy[0]);
+    if (end - begin + 1 < kShortRun || (!windowFits && begin <= end)) {
+      for (int k = begin; k <= end; ++k) {
+        if (shortRuns.push(rowPlane, k, colourRow + k, depthRow ? depthRow + k : nullptr))
+          shadeShortRuns<F0, F1, kFull, kProduct>(px, lanes, samplers, planeX, shortRuns);
+      }
+    } else if (begin <= end) {
+      F8 plane[4];
+      for (int k = 0; k < 4; ++k) plane[k] = splat8(rowPlane[k]);
+      int k = begin;
+      for (; k + 8 <= end + 1; k += 8) {
+        shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX,
+                                            add(splat8(static_cast<float>(k)), laneSteps()), colourRow + k,
+                                            depthRow ? depthRow + k : nullptr, allLanes);
+      }
+      if (k <= end) {
+        // The run's last few pixels: eight lanes that end inside the row, the ones
+        // outside the run switched off (written back as they were).
+        const int window = std::min(k, lastWindow);
+        const I8 offset = _mm256_add_epi32(splat8i(window), laneIndices());
+        const I8 live =
+            andi(_mm256_cmpgt_epi32(offset, splat8i(k - 1)), _mm256_cmpgt_epi32(splat8i(end + 1), offset));
+        shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX,
+                                            add(splat8(static_cast<float>(window)), laneSteps()),
+                                            colourRow + window, depthRow ? depthRow + window : nullptr, live);
+      }
     }
     for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
     rowPlane += t.planeY;
   }
+  shadeShortRuns<F0, F1, kFull, kProduct>(px, lanes, samplers, planeX, shortRuns);
 }
 
 template <std::size_t... I>
