@@ -170,7 +170,8 @@ void blendedTriangles(benchmark::State& state) {
   Device device;
   auto texture = checkerTexture(device);
   for (int i = 0; i < 256 * 256; ++i)
-    texture->pixels()[i] = (texture->pixels()[i] & 0x00FFFFFFu) | static_cast<std::uint32_t>(i % 251) << 24;
+    texture->pixels()[i] =
+        (texture->pixels()[i] & 0x00FFFFFFu) | static_cast<std::uint32_t>(i % 251) << 24;
   setUpFlatStates(device, texture);
   device.setRenderState(D3DRS_ALPHABLENDENABLE, 1);
   device.setRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);

@@ -33,8 +33,12 @@ void setWideFilling(bool on) { wideWanted.store(on, std::memory_order_relaxed); 
 
 #ifdef VANDREL_WIDE_FILL
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace vandrel::gfx::raster {
 
@@ -58,7 +62,8 @@ I8 ori(I8 a, I8 b) { return _mm256_or_si256(a, b); }
 // floor(t) per lane, as floorLanes: out of range and NaN give the integer indefinite.
 I8 floor8(F8 t) {
   const I8 i = _mm256_cvttps_epi32(t);
-  return _mm256_add_epi32(i, _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(i), t, _CMP_GT_OS)));
+  return _mm256_add_epi32(i,
+                          _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(i), t, _CMP_GT_OS)));
 }
 
 // round(clamp(c) * scale) as the portable toByte, pack and depthValue compute it.
@@ -93,7 +98,8 @@ struct Channel {
 struct Group8 {
   Channel c[4];
   explicit Group8(const AttributeGroup& g) {
-    for (int k = 0; k < 4; ++k) c[k] = Channel{splat8(g.base[k]), splat8(g.deltaB[k]), splat8(g.deltaC[k])};
+    for (int k = 0; k < 4; ++k)
+      c[k] = Channel{splat8(g.base[k]), splat8(g.deltaB[k]), splat8(g.deltaC[k])};
   }
 };
 
@@ -119,20 +125,25 @@ struct Sampler8 {
   // The texels at index and index + 1 of every lane.
   [[gnu::always_inline]] void texelPairs(I8 index, I8& left, I8& right) const {
     const auto* pairs = reinterpret_cast<const long long*>(texels);
-    const F8 low = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 4));
-    const F8 high = _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 4));
+    const F8 low =
+        _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 4));
+    const F8 high =
+        _mm256_castsi256_ps(_mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 4));
     // Per 128-bit half: lanes 0, 1, 4, 5 then 2, 3, 6, 7; the permute puts them in order.
-    left = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0))),
-                                    _MM_SHUFFLE(3, 1, 2, 0));
-    right = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))),
-                                     _MM_SHUFFLE(3, 1, 2, 0));
+    left = _mm256_permute4x64_epi64(
+        _mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0))),
+        _MM_SHUFFLE(3, 1, 2, 0));
+    right = _mm256_permute4x64_epi64(
+        _mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))),
+        _MM_SHUFFLE(3, 1, 2, 0));
   }
   I8 rowStart(I8 row) const { return _mm256_sllv_epi32(andi(row, mask), shift); }
 
   [[gnu::always_inline]] Colour8 unpacked(I8 t) const {
     const float k = 1.0f / 255.0f;
     const F8 zero = splat8(0.0f);
-    return Colour8{{max8(mul(byteChannel(t, 0), splat8(k)), zero), max8(mul(byteChannel(t, 8), splat8(k)), zero),
+    return Colour8{{max8(mul(byteChannel(t, 0), splat8(k)), zero),
+                    max8(mul(byteChannel(t, 8), splat8(k)), zero),
                     max8(mul(byteChannel(t, 16), splat8(k)), zero),
                     max8(mul(byteChannel(t, 24), splat8(k)), opaque)}};
   }
@@ -177,14 +188,16 @@ struct Sampler8 {
     const F8 weightTop = sub(splat8(256.0f), weightV);
     const I8 low = splat8i(0xFFFF);
     const auto vertical = [&](I8 top, I8 bottom) {
-      const F8 sum = add(mul(_mm256_cvtepi32_ps(top), weightTop), mul(_mm256_cvtepi32_ps(bottom), weightV));
+      const F8 sum =
+          add(mul(_mm256_cvtepi32_ps(top), weightTop), mul(_mm256_cvtepi32_ps(bottom), weightV));
       return mul(sum, splat8(1.0f / (255.0f * 65536.0f)));
     };
     const F8 zero = splat8(0.0f);
-    return Colour8{{max8(vertical(andi(topBR, low), andi(bottomBR, low)), zero),
-                    max8(vertical(andi(topGA, low), andi(bottomGA, low)), zero),
-                    max8(vertical(_mm256_srli_epi32(topBR, 16), _mm256_srli_epi32(bottomBR, 16)), zero),
-                    max8(vertical(_mm256_srli_epi32(topGA, 16), _mm256_srli_epi32(bottomGA, 16)), opaque)}};
+    return Colour8{
+        {max8(vertical(andi(topBR, low), andi(bottomBR, low)), zero),
+         max8(vertical(andi(topGA, low), andi(bottomGA, low)), zero),
+         max8(vertical(_mm256_srli_epi32(topBR, 16), _mm256_srli_epi32(bottomBR, 16)), zero),
+         max8(vertical(_mm256_srli_epi32(topGA, 16), _mm256_srli_epi32(bottomGA, 16)), opaque)}};
   }
 
   template <int F>
@@ -195,8 +208,8 @@ struct Sampler8 {
 };
 
 // One texture operation on channels [first, last) of a and b into out.
-[[gnu::always_inline]] inline void applyOp8(DWORD op, const Colour8& a, const Colour8& b, int first, int last,
-                                            Colour8& out) {
+[[gnu::always_inline]] inline void applyOp8(DWORD op, const Colour8& a, const Colour8& b, int first,
+                                            int last, Colour8& out) {
   switch (op) {
     case D3DTOP_MODULATE:
       for (int k = first; k < last; ++k) out.c[k] = mul(a.c[k], b.c[k]);
@@ -216,8 +229,9 @@ struct Sampler8 {
 }
 
 // The portable combine(), channel by channel.
-[[gnu::always_inline]] inline void combine8(const PixelStage& px, const Colour8& diffuse, const Colour8& tex0,
-                                            const Colour8& tex1, Colour8& current) {
+[[gnu::always_inline]] inline void combine8(const PixelStage& px, const Colour8& diffuse,
+                                            const Colour8& tex0, const Colour8& tex1,
+                                            Colour8& current) {
   current = diffuse;
   for (int s = 0; s < px.stageCount; ++s) {
     const StageProgram& p = px.stage[s];
@@ -233,7 +247,8 @@ struct Sampler8 {
 }
 
 // A blend factor for every channel of the (clamped) source.
-[[gnu::always_inline]] inline void blendFactors8(DWORD factor, const Colour8& source, Colour8& out) {
+[[gnu::always_inline]] inline void blendFactors8(DWORD factor, const Colour8& source,
+                                                 Colour8& out) {
   switch (factor) {
     case D3DBLEND_ZERO:
       for (F8& f : out.c) f = splat8(0.0f);
@@ -284,13 +299,14 @@ struct Sampler8 {
 
 I8 packColour(const Colour8& c) {
   return ori(ori(quantise(c.c[0], 255.0f), _mm256_slli_epi32(quantise(c.c[1], 255.0f), 8)),
-             ori(_mm256_slli_epi32(quantise(c.c[2], 255.0f), 16), _mm256_slli_epi32(quantise(c.c[3], 255.0f), 24)));
+             ori(_mm256_slli_epi32(quantise(c.c[2], 255.0f), 16),
+                 _mm256_slli_epi32(quantise(c.c[3], 255.0f), 24)));
 }
 
 Colour8 unpackColour(I8 words) {
   const F8 k = splat8(1.0f / 255.0f);
-  return Colour8{{mul(byteChannel(words, 0), k), mul(byteChannel(words, 8), k), mul(byteChannel(words, 16), k),
-                  mul(byteChannel(words, 24), k)}};
+  return Colour8{{mul(byteChannel(words, 0), k), mul(byteChannel(words, 8), k),
+                  mul(byteChannel(words, 16), k), mul(byteChannel(words, 24), k)}};
 }
 
 // What one triangle's pixels share, in eight lanes.
@@ -319,7 +335,8 @@ struct EdgeRuns {
   double inverse[3];
   int count;
   explicit EdgeRuns(const TriangleSetup& t) : step(t.stepX), count(t.x1 - t.x0 + 1) {
-    for (int i = 0; i < 3; ++i) inverse[i] = step[i] != 0 ? 1.0 / static_cast<double>(step[i]) : 0.0;
+    for (int i = 0; i < 3; ++i)
+      inverse[i] = step[i] != 0 ? 1.0 / static_cast<double>(step[i]) : 0.0;
   }
 
   // [first, last] of the offsets k in [0, count) with e + step * k >= 0 for every
@@ -355,9 +372,10 @@ struct EdgeRuns {
 // and alpha tests and writes them. Each lane's plane values (z/w, 1/w and the
 // weights of B and C over w) are rowPlane + planeX * step, as in the portable filler.
 template <int F0, int F1, bool kFull, bool kProduct>
-[[gnu::always_inline]] inline void shadeGroup(const PixelStage& px, const TriangleLanes& tl, const Sampler8* samplers,
-                                              const F8* rowPlane, const F8* planeX, F8 step,
-                                              std::uint32_t* colour, std::uint16_t* depth, I8 live) {
+[[gnu::always_inline]] inline void shadeGroup(const PixelStage& px, const TriangleLanes& tl,
+                                              const Sampler8* samplers, const F8* rowPlane,
+                                              const F8* planeX, F8 step, std::uint32_t* colour,
+                                              std::uint16_t* depth, I8 live) {
   const auto planeLane = [&](int k) { return add(rowPlane[k], mul(planeX[k], step)); };
   I8 z16 = _mm256_setzero_si256(), oldDepth = z16;
   if (px.depthTest) {
@@ -384,24 +402,28 @@ template <int F0, int F1, bool kFull, bool kProduct>
   }
   Colour8 c;
   if constexpr (kProduct) {
-    for (int k = 0; k < 4; ++k) c.c[k] = mul(max8(tex0.c[k], tl.textureFloor[k]), max8(diffuse.c[k], tl.diffuseFloor[k]));
+    for (int k = 0; k < 4; ++k)
+      c.c[k] = mul(max8(tex0.c[k], tl.textureFloor[k]), max8(diffuse.c[k], tl.diffuseFloor[k]));
   } else {
     combine8(px, diffuse, tex0, tex1, c);
   }
   if (px.specular) {
-    for (int k = 0; k < 3; ++k) c.c[k] = min8(add(c.c[k], mul(tl.specFog.c[k].at(bB, bC), splat8(1.0f))), splat8(1.0f));
+    for (int k = 0; k < 3; ++k)
+      c.c[k] = min8(add(c.c[k], mul(tl.specFog.c[k].at(bB, bC), splat8(1.0f))), splat8(1.0f));
     c.c[3] = min8(add(c.c[3], mul(tl.specFog.c[3].at(bB, bC), splat8(0.0f))), splat8(1.0f));
   }
   if (px.fog) {
     const F8 f = clamp01(tl.specFog.c[3].at(bB, bC)), rest = sub(splat8(1.0f), f);
     for (int k = 0; k < 3; ++k)
-      c.c[k] = add(mul(c.c[k], min8(add(f, splat8(0.0f)), splat8(1.0f))), mul(tl.fogColour[k], rest));
+      c.c[k] =
+          add(mul(c.c[k], min8(add(f, splat8(0.0f)), splat8(1.0f))), mul(tl.fogColour[k], rest));
     c.c[3] = add(mul(c.c[3], min8(add(f, splat8(1.0f)), splat8(1.0f))), mul(tl.fogColour[3], rest));
   }
   const I8 oldColour = _mm256_loadu_si256(reinterpret_cast<const I8*>(colour));
   if constexpr (kFull) {
     if (px.alphaTest) {
-      live = andi(live, tl.alphaTest.passes(quantise(c.c[3], 255.0f), splat8i(static_cast<int>(px.alphaRef))));
+      live = andi(live, tl.alphaTest.passes(quantise(c.c[3], 255.0f),
+                                            splat8i(static_cast<int>(px.alphaRef))));
       if (_mm256_testz_si256(live, live)) return;
     }
     if (px.blend) blend8(px, c, unpackColour(oldColour));
@@ -411,7 +433,8 @@ template <int F0, int F1, bool kFull, bool kProduct>
     _mm_storeu_si128(reinterpret_cast<__m128i*>(depth),
                      _mm_packus_epi32(_mm256_castsi256_si128(z), _mm256_extracti128_si256(z, 1)));
   }
-  _mm256_storeu_si256(reinterpret_cast<I8*>(colour), _mm256_blendv_epi8(oldColour, packColour(c), live));
+  _mm256_storeu_si256(reinterpret_cast<I8*>(colour),
+                      _mm256_blendv_epi8(oldColour, packColour(c), live));
 }
 
 // Lanes 0..7 as floats and as integers.
@@ -443,13 +466,14 @@ struct ShortRuns {
 
 template <int F0, int F1, bool kFull, bool kProduct>
 [[gnu::always_inline]] inline void shadeShortRuns(const PixelStage& px, const TriangleLanes& tl,
-                                                  const Sampler8* samplers, const F8* planeX, ShortRuns& runs) {
+                                                  const Sampler8* samplers, const F8* planeX,
+                                                  ShortRuns& runs) {
   if (runs.count == 0) return;
   F8 plane[4];
   for (int k = 0; k < 4; ++k) plane[k] = _mm256_load_ps(runs.plane[k]);
   const I8 live = _mm256_cmpgt_epi32(splat8i(runs.count), laneIndices());
-  shadeGroup<F0, F1, kFull, kProduct>(px, tl, samplers, plane, planeX, _mm256_load_ps(runs.step), runs.colour,
-                                      runs.depth, live);
+  shadeGroup<F0, F1, kFull, kProduct>(px, tl, samplers, plane, planeX, _mm256_load_ps(runs.step),
+                                      runs.colour, runs.depth, live);
   for (int i = 0; i < runs.count; ++i) {
     *runs.colourAt[i] = runs.colour[i];
     if (px.depthWrite) *runs.depthAt[i] = runs.depth[i];
@@ -484,7 +508,8 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
   for (int y = first; y <= last; ++y) {
     const auto [begin, end] = runs.covered(row);
     std::uint32_t* colourRow = px.colour + static_cast<std::ptrdiff_t>(y) * px.pitch + t.x0;
-    std::uint16_t* depthRow = px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width + t.x0 : nullptr;
+    std::uint16_t* depthRow =
+        px.depthTest ? px.depth + static_cast<std::ptrdiff_t>(y) * px.width + t.x0 : nullptr;
     if (end - begin + 1 < kShortRun || (!windowFits && begin <= end)) {
       for (int k = begin; k <= end; ++k) {
         if (shortRuns.push(rowPlane, k, colourRow + k, depthRow ? depthRow + k : nullptr))
@@ -495,20 +520,21 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
       for (int k = 0; k < 4; ++k) plane[k] = splat8(rowPlane[k]);
       int k = begin;
       for (; k + 8 <= end + 1; k += 8) {
-        shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX,
-                                            add(splat8(static_cast<float>(k)), laneSteps()), colourRow + k,
-                                            depthRow ? depthRow + k : nullptr, allLanes);
+        shadeGroup<F0, F1, kFull, kProduct>(
+            px, lanes, samplers, plane, planeX, add(splat8(static_cast<float>(k)), laneSteps()),
+            colourRow + k, depthRow ? depthRow + k : nullptr, allLanes);
       }
       if (k <= end) {
         // The run's last few pixels: eight lanes that end inside the row, the ones
         // outside the run switched off (written back as they were).
         const int window = std::min(k, lastWindow);
         const I8 offset = _mm256_add_epi32(splat8i(window), laneIndices());
-        const I8 live =
-            andi(_mm256_cmpgt_epi32(offset, splat8i(k - 1)), _mm256_cmpgt_epi32(splat8i(end + 1), offset));
+        const I8 live = andi(_mm256_cmpgt_epi32(offset, splat8i(k - 1)),
+                             _mm256_cmpgt_epi32(splat8i(end + 1), offset));
         shadeGroup<F0, F1, kFull, kProduct>(px, lanes, samplers, plane, planeX,
                                             add(splat8(static_cast<float>(window)), laneSteps()),
-                                            colourRow + window, depthRow ? depthRow + window : nullptr, live);
+                                            colourRow + window,
+                                            depthRow ? depthRow + window : nullptr, live);
       }
     }
     for (int i = 0; i < 3; ++i) row[i] += t.stepY[i];
@@ -519,8 +545,8 @@ void fillTriangleWide(const PixelStage& px, const TriangleSetup& t, int yBegin, 
 
 template <std::size_t... I>
 constexpr std::array<FillFn, sizeof...(I)> wideTable(std::index_sequence<I...>) {
-  return {&fillTriangleWide < static_cast<int>(I / 12), static_cast<int>(I / 4 % 3), (I / 2 % 2) != 0,
-          (I % 2) != 0 && (I / 4 % 3) == 0 > ...};
+  return {&fillTriangleWide < static_cast<int>(I / 12), static_cast<int>(I / 4 % 3),
+          (I / 2 % 2) != 0, (I % 2) != 0 && (I / 4 % 3) == 0 > ...};
 }
 constexpr auto kWideKernels = wideTable(std::make_index_sequence<kFillKernelCount>{});
 
@@ -528,7 +554,11 @@ constexpr auto kWideKernels = wideTable(std::make_index_sequence<kFillKernelCoun
 
 }  // namespace vandrel::gfx::raster
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif  // VANDREL_WIDE_FILL
 
