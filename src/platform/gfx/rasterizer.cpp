@@ -321,6 +321,7 @@ constexpr std::array<LineFn, sizeof...(I)> lineTable(std::index_sequence<I...>) 
   return {&fillLine<static_cast<int>(I / 3), static_cast<int>(I % 3)>...};
 }
 constexpr auto kFillKernels = fillTable(std::make_index_sequence<raster::kFillKernelCount>{});
+constexpr auto kLineKernels = lineTable(std::make_index_sequence<9>{});
 
 // The eight-pixel kernel where it runs and covers the draw's states, else the
 // portable one; also for triangles too narrow to fill many lanes, where the wide
@@ -331,7 +332,6 @@ FillFn fillKernel(const PixelStage& px, const TriangleSetup& t, int kernel) {
       px.wideCovered && t.x1 - t.x0 >= kNarrow ? raster::wideFillKernel(kernel) : nullptr;
   return wide ? wide : kFillKernels[static_cast<std::size_t>(kernel)];
 }
-constexpr auto kLineKernels = lineTable(std::make_index_sequence<9>{});
 
 // A triangle set up and waiting for the bands to fill it.
 struct PreparedTriangle {
