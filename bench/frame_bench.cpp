@@ -1,8 +1,8 @@
 // Times one whole frame of a busy scene: 200 spheres of 32 x 32 with three
 // modifiers each and a sun, meshes rebuilt and drawn by the software device at
 // 640 x 480, clones expanded, the texture uploaded and entry 0 copied back; and
-// the demo pack's frame; two cubes on the largest grids. Each on one thread and
-// on every core.
+// the demo pack's frame (with each pixel filler); two cubes on the largest grids.
+// Each on one thread and on every core.
 //
 //   build/frame_bench
 
@@ -15,6 +15,7 @@
 #include "app/scene_commands.h"
 #include "geometry/mesh_state.h"
 #include "materials/materials.h"
+#include "platform/gfx/rasterizer.h"
 #include "platform/os/parallel.h"
 #include "pack/document.h"
 #include "render/device_setup.h"
@@ -72,10 +73,17 @@ void buildBusyScene(bool crowded) {
   render::frameState.view.cleanView = 1;
 }
 
-// Sets the thread count for one benchmark and restores the default after it.
+// Sets the thread count and the filler (1: eight pixels at a time where the
+// processor can, 0: one at a time) for one benchmark, and restores the defaults.
 struct Threads {
-  explicit Threads(std::int64_t n) { os::setThreadCount(static_cast<int>(n)); }
-  ~Threads() { os::setThreadCount(0); }
+  explicit Threads(std::int64_t n, std::int64_t wide = 1) {
+    os::setThreadCount(static_cast<int>(n));
+    gfx::setWideFilling(wide != 0);
+  }
+  ~Threads() {
+    os::setThreadCount(0);
+    gfx::setWideFilling(true);
+  }
 };
 
 void renderBusyFrame(benchmark::State& state) {
@@ -94,7 +102,7 @@ void renderBusyFrame(benchmark::State& state) {
 
 // The demo pack's first scene, as the README's command renders it.
 void renderDemoFrame(benchmark::State& state) {
-  const Threads threads(state.range(0));
+  const Threads threads(state.range(0), state.range(1));
   app::SceneCommandOptions options;
   options.input = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
   const std::string problem = app::prepareScene(options);
@@ -154,8 +162,8 @@ std::vector<std::int64_t> threadCounts() {
 }  // namespace
 
 BENCHMARK(renderDemoFrame)
-    ->ArgsProduct({threadCounts()})
-    ->ArgName("threads")
+    ->ArgsProduct({threadCounts(), {0, 1}})
+    ->ArgNames({"threads", "wide"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(renderBusyFrame)
     ->Apply([](benchmark::internal::Benchmark* b) {

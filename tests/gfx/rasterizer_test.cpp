@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -345,6 +346,103 @@ TEST(Rasterizer, LinesDrawBothEndsWithPerspectiveCorrectColour) {
   const ShadedVertex hidden[2] = {vtx(0, 50, .75f), vtx(63, 50, .75f)};
   drawLines(s, hidden, 1, r.rt);
   EXPECT_EQ(r.at(30, 50), kGrey);
+}
+
+// Random states the eight-pixel filler covers, random buffers and random
+// triangles (clipped, steep in w, with wild coordinates and fog factors).
+class RandomDraw {
+ public:
+  explicit RandomDraw(unsigned seed) : random_(seed) {}
+
+  DeviceState states() {
+    DeviceState s = defaults();
+    s.renderStates[D3DRS_CULLMODE] = D3DCULL_NONE;
+    s.renderStates[D3DRS_ZENABLE] = pick(4) != 0;
+    s.renderStates[D3DRS_ZWRITEENABLE] = pick(2);
+    s.renderStates[D3DRS_ZFUNC] = 1 + pick(8);
+    s.renderStates[D3DRS_SHADEMODE] = pick(4) ? D3DSHADE_GOURAUD : D3DSHADE_FLAT;
+    s.renderStates[D3DRS_SPECULARENABLE] = pick(2);
+    s.renderStates[D3DRS_FOGENABLE] = pick(2);
+    s.renderStates[D3DRS_FOGCOLOR] = word();
+    s.renderStates[D3DRS_ALPHATESTENABLE] = pick(3) == 0;
+    s.renderStates[D3DRS_ALPHAFUNC] = 1 + pick(8);
+    s.renderStates[D3DRS_ALPHAREF] = pick(256);
+    s.renderStates[D3DRS_ALPHABLENDENABLE] = pick(2);
+    s.renderStates[D3DRS_BLENDOP] = 1 + pick(5);
+    s.renderStates[D3DRS_SRCBLEND] = 1 + pick(6);
+    s.renderStates[D3DRS_DESTBLEND] = 1 + pick(6);
+    const DWORD ops[] = {D3DTOP_DISABLE, D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE,
+                         D3DTOP_ADD, D3DTOP_SUBTRACT};
+    const DWORD args[] = {D3DTA_DIFFUSE, D3DTA_CURRENT, D3DTA_TEXTURE};
+    for (int stage = 0; stage < 2; ++stage) {
+      // Mostly the renderer's own programs: the product form at stage 0.
+      if (stage == 0 && pick(2) == 0) {
+        s.stageStates[0][D3DTSS_COLOROP] = D3DTOP_MODULATE;
+      } else {
+        s.stageStates[stage][D3DTSS_COLOROP] = ops[pick(6)];
+        s.stageStates[stage][D3DTSS_ALPHAOP] = ops[pick(6)];
+        for (auto arg : {D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2})
+          s.stageStates[stage][arg] = args[pick(3)];
+      }
+      s.samplerStates[stage][D3DSAMP_MAGFILTER] = 1 + pick(2);
+      s.samplerStates[stage][D3DSAMP_MINFILTER] = 1 + pick(2);
+      if (pick(5) == 0) continue;  // no texture bound
+      const int edge = 1 << pick(7);
+      std::vector<std::uint32_t> texels(static_cast<std::size_t>(edge) * edge);
+      for (std::uint32_t& t : texels) t = word();
+      s.textures[stage] = texture(edge, pick(2) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8, texels);
+    }
+    return s;
+  }
+
+  ShadedVertex vertex() {
+    ShadedVertex v{};
+    const float w = pick(3) ? 1.0f : real(0.05f, 20.0f);
+    v.x = real(-1.4f, 1.4f) * w;
+    v.y = real(-1.4f, 1.4f) * w;
+    v.z = real(-0.1f, 1.1f) * w;
+    v.w = w;
+    for (float& c : v.diffuse) c = real(0.0f, 1.0f);
+    for (float& c : v.specular) c = real(0.0f, 1.0f);
+    v.fog = real(-0.2f, 1.2f);
+    for (auto& uv : v.tex)
+      for (float& t : uv) t = real(-3.0f, 3.0f);
+    return v;
+  }
+
+  std::uint32_t word() { return static_cast<std::uint32_t>(random_()); }
+
+ private:
+  DWORD pick(int n) { return static_cast<DWORD>(random_() % static_cast<unsigned>(n)); }
+  float real(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random_); }
+  std::mt19937 random_;
+};
+
+TEST(Rasterizer, EightPixelFillerGivesTheBitsOfTheOnePixelFiller) {
+  if (!wideFilling()) GTEST_SKIP() << "this processor has no AVX2";
+  RandomDraw r(2024);
+  for (int draw = 0; draw < 400; ++draw) {
+    // Odd widths and a wider pitch, so that runs end at every lane and rows do
+    // not line up; now and then a target narrower than eight pixels.
+    const int width = draw % 8 == 0 ? 5 : 83, height = 57, pitch = width + 8;
+    const DeviceState s = r.states();
+    std::vector<ShadedVertex> v(3 * 6);
+    for (ShadedVertex& x : v) x = r.vertex();
+    std::vector<std::uint32_t> colour(static_cast<std::size_t>(pitch) * height);
+    std::vector<std::uint16_t> depth(static_cast<std::size_t>(width) * height);
+    for (std::uint32_t& c : colour) c = r.word();
+    for (std::uint16_t& z : depth) z = static_cast<std::uint16_t>(r.word());
+    std::vector<std::uint32_t> colourOne = colour;
+    std::vector<std::uint16_t> depthOne = depth;
+    RenderTarget wide{colour.data(), pitch, depth.data(), width, height};
+    RenderTarget one{colourOne.data(), pitch, depthOne.data(), width, height};
+    drawTriangles(s, v.data(), 6, wide);
+    setWideFilling(false);
+    drawTriangles(s, v.data(), 6, one);
+    setWideFilling(true);
+    ASSERT_EQ(colour, colourOne) << "draw " << draw;
+    ASSERT_EQ(depth, depthOne) << "draw " << draw;
+  }
 }
 
 }  // namespace

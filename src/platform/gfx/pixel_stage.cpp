@@ -121,6 +121,9 @@ PixelStage::PixelStage(const DeviceState& state, const RenderTarget& target)
     minLinear[s] = state.samp(s, D3DSAMP_MINFILTER) == D3DTEXF_LINEAR;
   }
 
+  wideCovered = true;
+  for (int s = 0; s < 2; ++s) wideCovered = wideCovered && (!hasTexture[s] || sampler[s].fastWrap);
+
   const Factors colourFactors =
       factorsOf(stage[0].colourOp, stage[0].colourArg1, stage[0].colourArg2);
   const Factors alphaFactors = factorsOf(stage[0].alphaOp, stage[0].alphaArg1, stage[0].alphaArg2);

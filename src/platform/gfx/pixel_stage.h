@@ -236,6 +236,10 @@ struct PixelStage {
   bool blend;
   DWORD blendOp, srcBlend, destBlend;
 
+  // Whether the eight-pixel filler covers these states: every sampled texture
+  // wraps on both axes and has a power-of-two edge.
+  bool wideCovered;
+
   // Whether the output needs more than "write depth, write colour".
   bool fullOutput() const { return alphaTest || blend; }
 

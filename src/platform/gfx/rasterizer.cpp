@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gfx/pixel_stage.h"
+#include "platform/gfx/span_filler.h"
 #include "platform/os/parallel.h"
 
 // Geometry half of the rasteriser: clipping, projection, culling, coverage and
@@ -21,9 +22,12 @@ namespace vandrel::gfx {
 
 using raster::AttributeGroup;
 using raster::Attributes;
+using raster::FillFn;
 using raster::floorToInt;
+using raster::kTinyInvW;
 using raster::PixelStage;
 using raster::splat;
+using raster::TriangleSetup;
 using raster::V4;
 
 namespace {
@@ -34,9 +38,6 @@ static_assert(offsetof(ShadedVertex, fog) == offsetof(ShadedVertex, specular) + 
 
 constexpr int kSubPixel = 256;   // fixed-point steps per pixel
 constexpr float kMinW = 1e-20f;  // keeps 1/w finite after clipping
-// Floor for the interpolated 1/w: only a triangle whose w values differ by more
-// than the float range gets near it, and then it keeps the weights finite.
-constexpr float kTinyInvW = 1e-30f;
 
 V4 group(const ShadedVertex& v, std::size_t offset) {
   V4 g;
@@ -164,18 +165,6 @@ struct ScreenVertex {
   std::int64_t x, y;  // 1/256 pixel
   float z;            // z / w
   float invW;
-};
-
-struct TriangleSetup {
-  int x0, y0, x1, y1;  // pixel bounds, inside the target
-  // Edge functions opposite A, B and C, at pixel (x0, y0), less their top-left
-  // bias so that "covered" is all three >= 0.
-  std::int64_t edge[3], stepX[3], stepY[3];
-  // One plane for four values that are linear on screen: z/w, 1/w, and the
-  // barycentric weights of B and C divided by their w. At pixel (x0, y0) and
-  // per pixel step.
-  V4 plane, planeX, planeY;
-  Attributes attr;
 };
 
 struct LineSetup {
@@ -318,11 +307,10 @@ void fillLine(const PixelStage& px, const LineSetup& l) {
   }
 }
 
-using FillFn = void (*)(const PixelStage&, const TriangleSetup&, int, int);
 using LineFn = void (*)(const PixelStage&, const LineSetup&);
 
-// Triangle kernel index: ((filter 0 * 3 + filter 1) * 2 + full output) * 2 + product
-// form. The product form only exists without stage 1, so those entries share kernels.
+// Triangle kernels in the numbering of span_filler.h. The product form only
+// exists without stage 1, so those entries share kernels.
 template <std::size_t... I>
 constexpr std::array<FillFn, sizeof...(I)> fillTable(std::index_sequence<I...>) {
   return {&fillTriangle < static_cast<int>(I / 12), static_cast<int>(I / 4 % 3), (I / 2 % 2) != 0,
@@ -332,8 +320,18 @@ template <std::size_t... I>
 constexpr std::array<LineFn, sizeof...(I)> lineTable(std::index_sequence<I...>) {
   return {&fillLine<static_cast<int>(I / 3), static_cast<int>(I % 3)>...};
 }
-constexpr auto kFillKernels = fillTable(std::make_index_sequence<36>{});
+constexpr auto kFillKernels = fillTable(std::make_index_sequence<raster::kFillKernelCount>{});
 constexpr auto kLineKernels = lineTable(std::make_index_sequence<9>{});
+
+// The eight-pixel kernel where it runs and covers the draw's states, else the
+// portable one; also for triangles too narrow to fill many lanes, where the wide
+// kernel's set-up would cost more than it saves.
+FillFn fillKernel(const PixelStage& px, const TriangleSetup& t, int kernel) {
+  constexpr int kNarrow = 4;  // pixels
+  const FillFn wide =
+      px.wideCovered && t.x1 - t.x0 >= kNarrow ? raster::wideFillKernel(kernel) : nullptr;
+  return wide ? wide : kFillKernels[static_cast<std::size_t>(kernel)];
+}
 
 // A triangle set up and waiting for the bands to fill it.
 struct PreparedTriangle {
@@ -518,7 +516,7 @@ class Rasterizer {
     if (queue_)
       queue_->push_back(PreparedTriangle{t, kernel});
     else
-      kFillKernels[static_cast<std::size_t>(kernel)](px_, t, 0, px_.height);
+      fillKernel(px_, t, kernel)(px_, t, 0, px_.height);
   }
 
   void drawLine(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex* flat) {
@@ -654,7 +652,7 @@ void drawTrianglesInBands(const DeviceState& state, const ShadedVertex* vertices
       const RasterPart& part = parts[static_cast<std::size_t>(p)];
       for (int i : part.bins[static_cast<std::size_t>(band)]) {
         const PreparedTriangle& q = part.queue[static_cast<std::size_t>(i)];
-        kFillKernels[static_cast<std::size_t>(q.kernel)](px, q.setup, yBegin, yEnd);
+        fillKernel(px, q.setup, q.kernel)(px, q.setup, yBegin, yEnd);
       }
     }
   });

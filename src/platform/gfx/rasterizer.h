@@ -13,4 +13,12 @@ void drawTriangles(const DeviceState& state, const ShadedVertex* vertices, int t
 void drawLines(const DeviceState& state, const ShadedVertex* vertices, int lineCount,
                RenderTarget& target);
 
+// Triangles are filled eight pixels at a time where the processor has AVX2 and
+// the draw's states allow it (the default), else one pixel at a time; both give
+// the same bits. Off, every draw takes the one-at-a-time filler, for comparing
+// the two. Set it while nothing draws.
+void setWideFilling(bool on);
+// Whether the eight-pixel filler is on and this processor can run it.
+bool wideFilling();
+
 }  // namespace vandrel::gfx
