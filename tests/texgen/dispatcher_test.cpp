@@ -86,7 +86,7 @@ TEST_F(Replay, RepeatCountRunsTheOnePassFilterThatManyTimes) {
   append(kBlur, {3});
   replayCurrentSlot();
   std::vector<Pixel> expected = imageOfLayer(1);
-  for (int pass = 0; pass < 3; ++pass) blurPass(expected.data(), textureStore.edgeSize);
+  for (int pass = 0; pass < 3; ++pass) blurPass(expected.data(), expected.data(), textureStore.edgeSize);
   EXPECT_EQ(currentImage(), expected);
 }
 
