@@ -20,22 +20,27 @@ constexpr Pixel kAlpha = 0xFF000000u;
 
 // --- packed blur ------------------------------------------------------------------
 
-// Four pixels, i.e. two pixel pairs, side by side; GCC and Clang lower this to one
-// SSE2 / NEON register. Lanes 0 and 2 are the first pixels of their pairs, lanes 1
-// and 3 the second ones.
-typedef std::uint32_t Quad __attribute__((vector_size(16)));
+// Eight pixels, i.e. four pixel pairs, side by side: one AVX2 register, or two SSE2
+// / NEON ones. Even lanes are the first pixels of their pairs, odd lanes the second
+// ones. The helpers taking them are all inlined into their callers, so GCC's note
+// that passing 32-byte vectors changes the calling convention without AVX does not
+// apply.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+typedef std::uint32_t Octet __attribute__((vector_size(32)));
 
-constexpr Quad splat(Pixel v) { return Quad{v, v, v, v}; }
+constexpr Octet splat(Pixel v) { return Octet{v, v, v, v, v, v, v, v}; }
 
 // memcpy keeps the unaligned access free of aliasing and alignment UB; it compiles
-// to a single unaligned move.
-inline Quad loadQuad(const Pixel* p) {
-  Quad q;
+// to unaligned moves.
+[[gnu::always_inline]] inline Octet loadOctet(const Pixel* p) {
+  Octet q;
   std::memcpy(&q, p, sizeof q);
   return q;
 }
 
-inline void storeQuad(Pixel* p, Quad q) { std::memcpy(p, &q, sizeof q); }
+[[gnu::always_inline]] inline void storeOctet(Pixel* p, Octet q) { std::memcpy(p, &q, sizeof q); }
 
 // Rows 0 and edge-1 take the colour of their inner neighbour row, keeping alpha.
 void replicateOuterRows(Pixel* layer, int edge) {
@@ -71,32 +76,33 @@ void replicateOuterRows(Pixel* layer, int edge) {
 // first pass of a repeat reads the layer below and the copy of it is saved; later
 // passes have below == layer. The outer rows start as the input's.
 template <int kShift, bool kVertical>
-void packedBlurPass(const Pixel* below, Pixel* layer, int edge) {
+[[gnu::always_inline]] inline void packedBlurPass(const Pixel* below, Pixel* layer, int edge) {
   constexpr Pixel kPart = (0xFFu >> kShift) * 0x010101u;
-  constexpr Quad kHalf = splat(0x7F7F7Fu);
-  constexpr Quad kParts = splat(kPart);
-  constexpr Quad kSecondParts = {0, kPart, 0, kPart};
-  constexpr Quad kFirstParts = {kPart, 0, kPart, 0};
-  constexpr Quad kAlphas = splat(kAlpha);
+  constexpr Octet kHalf = splat(0x7F7F7Fu);
+  constexpr Octet kParts = splat(kPart);
+  constexpr Octet kSecondParts = {0, kPart, 0, kPart, 0, kPart, 0, kPart};
+  constexpr Octet kFirstParts = {kPart, 0, kPart, 0, kPart, 0, kPart, 0};
+  constexpr Octet kAlphas = splat(kAlpha);
 
-  // Rows 1..edge-2 hold edge x (edge-2) pixels, a multiple of 4 for any even edge.
+  // Rows 1..edge-2 hold edge x (edge-2) = 4m(m-1) pixels for edge = 2m: a multiple of
+  // 8 for any even edge.
   const std::size_t size = std::size_t(edge) * edge;
   if (below != layer) {
     std::memcpy(layer, below, edge * sizeof(Pixel));
     std::memcpy(layer + size - edge, below + size - edge, edge * sizeof(Pixel));
   }
   const std::size_t end = size - edge;
-  // Lane 3 holds the new pixel before the step. Before row 1 that is the last pixel
+  // Lane 7 holds the new pixel before the step. Before row 1 that is the last pixel
   // of row 0, which the pass changes only at the very end.
-  Quad previous = {0, 0, 0, below[edge - 1]};
-  for (std::size_t p = edge; p < end; p += 4) {
-    const Quad centre = loadQuad(below + p);
-    Quad sum = ((centre >> 1) & kHalf) + ((loadQuad(below + p + 1) >> kShift) & kParts);
+  Octet previous = {0, 0, 0, 0, 0, 0, 0, below[edge - 1]};
+  for (std::size_t p = edge; p < end; p += 8) {
+    const Octet centre = loadOctet(below + p);
+    Octet sum = ((centre >> 1) & kHalf) + ((loadOctet(below + p + 1) >> kShift) & kParts);
     if constexpr (kVertical)  // the row above is already new, the row below still old
-      sum += ((loadQuad(layer + p - edge) >> kShift) & kParts) + ((loadQuad(below + p + edge) >> kShift) & kParts);
-    sum += (__builtin_shufflevector(centre, centre, 0, 0, 2, 2) >> kShift) & kSecondParts;
-    const Quad firstLefts = __builtin_shufflevector(previous, sum, 3, 3, 5, 5);
-    storeQuad(layer + p, (sum + ((firstLefts >> kShift) & kFirstParts)) | (centre & kAlphas));
+      sum += ((loadOctet(layer + p - edge) >> kShift) & kParts) + ((loadOctet(below + p + edge) >> kShift) & kParts);
+    sum += (__builtin_shufflevector(centre, centre, 0, 0, 2, 2, 4, 4, 6, 6) >> kShift) & kSecondParts;
+    const Octet firstLefts = __builtin_shufflevector(previous, sum, 7, 7, 9, 9, 11, 11, 13, 13);
+    storeOctet(layer + p, (sum + ((firstLefts >> kShift) & kFirstParts)) | (centre & kAlphas));
     previous = sum;
   }
   replicateOuterRows(layer, edge);
@@ -278,8 +284,10 @@ void inBands(const Pixel* below, Pixel* layer, int edge, void (*rows)(const Pixe
 
 }  // namespace
 
+VANDREL_WIDE_VECTORS
 void blurPass(const Pixel* below, Pixel* layer, int edge) { packedBlurPass<3, true>(below, layer, edge); }
 
+VANDREL_WIDE_VECTORS
 void motionBlurPass(const Pixel* below, Pixel* layer, int edge) { packedBlurPass<2, false>(below, layer, edge); }
 
 void radialBlurPass(Pixel* layer, Pixel* scratch, int edge, int zoom) {
