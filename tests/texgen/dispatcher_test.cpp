@@ -144,6 +144,27 @@ TEST_F(Replay, ReplayFromAnEntryMatchesAFullReplay) {
   EXPECT_EQ(partial, currentImage());
 }
 
+TEST_F(Replay, OperationsWithoutAPreCopyReadTheLayerBelow) {
+  // Replaying from entry k finds layer k still holding its old picture (rubbish here).
+  append(kPlasm, {255, 0, 255, 0});
+  append(kCopyBToAlfa);
+  append(kBlur, {2});
+  append(kMotionBlur, {2});
+  for (int code : {kMedian, kDilate, kErode, kEdge, kEmboss, kSharpen, kInvert}) append(code);
+  append(kScaleColor, {200, 100, 50});
+  append(kAdjustColor, {100, 140, 160});
+  for (int code : {kClearAlfa, kClearRgb, kClear}) append(code);
+  const int count = textureStore.entryCount;
+  replayCurrentSlot();
+  std::vector<std::vector<Pixel>> expected;
+  for (int i = 0; i <= count; ++i) expected.push_back(imageOfLayer(i));
+  for (int k = 2; k < count; ++k) {
+    std::fill(layer(k), layer(k) + layerPixels(), 0xDEADBEEFu);
+    replayFrom(k, count);
+    for (int i = k; i <= count; ++i) ASSERT_EQ(imageOfLayer(i), expected[i]) << "from " << k << ", layer " << i;
+  }
+}
+
 using EditLog = TextureStoreTest;
 
 TEST_F(EditLog, DeletingAnEntryKeepsMixerSourcesOnTheSameLayers) {
