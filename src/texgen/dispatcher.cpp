@@ -28,6 +28,7 @@ bool needsPreCopy(int code) {
     case kClear:
     case kBlur:
     case kMotionBlur:
+    case kRadialBlur:
     case kMedian:
     case kDilate:
     case kErode:
@@ -80,6 +81,22 @@ void repeatPass(void (*pass)(const Pixel*, Pixel*, int), int passes, const Pixel
   for (int k = 1; k < passes; ++k) pass(layer, layer, edge);
 }
 
+// Radial blur reads a whole picture while it writes one: its passes go back and forth
+// between the layer and the scratch image, starting where the last lands in the layer.
+void repeatRadialBlur(int passes, int zoom, const Pixel* below, Pixel* layer, Pixel* scratch, int edge) {
+  if (passes < 1) {
+    std::memcpy(layer, below, sizeof(Pixel) * std::size_t(edge) * std::size_t(edge));
+    return;
+  }
+  const Pixel* from = below;
+  Pixel* to = passes % 2 ? layer : scratch;
+  for (int k = 0; k < passes; ++k) {
+    radialBlurPass(from, to, edge, zoom);
+    from = to;
+    to = to == layer ? scratch : layer;
+  }
+}
+
 // Layer index - 1 is the input of the operations that read it themselves; where the
 // layer already holds that picture (a carried replay) it is the same input.
 void runOnLayer(int code, const int* p, const Workspace& w, int index) {
@@ -103,9 +120,7 @@ void runOnLayer(int code, const int* p, const Workspace& w, int index) {
     case kMotionBlur: repeatPass(motionBlurPass, p[0], below, L, edge); break;
     case kPshift: pshift(L, edge, p[0], p[1], p[2], p[3]); break;
     case kRadialPshift: radialPshift(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
-    case kRadialBlur:
-      for (int pass = 0; pass < p[0]; ++pass) radialBlurPass(L, scratch, edge, p[1]);
-      break;
+    case kRadialBlur: repeatRadialBlur(p[0], p[1], below, L, scratch, edge); break;
     case kRoll: roll(L, scratch, edge, p[0], p[1], p[2]); break;
     case kTiling: tiling(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
     case kMedian: median(below, L, edge); break;

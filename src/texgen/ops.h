@@ -40,7 +40,8 @@ void mosaic(Pixel* layer, Pixel* scratch, int edge, int order);
 // below == layer) and write the layer.
 void blurPass(const Pixel* below, Pixel* layer, int edge);
 void motionBlurPass(const Pixel* below, Pixel* layer, int edge);
-void radialBlurPass(Pixel* layer, Pixel* scratch, int edge, int zoom);
+// Radial blur writes every pixel of output from input; the two must not overlap.
+void radialBlurPass(const Pixel* input, Pixel* output, int edge, int zoom);
 // The 3 x 3 filters read the layer below and write every pixel of the layer; the two
 // must not overlap.
 void median(const Pixel* below, Pixel* layer, int edge);

@@ -290,10 +290,7 @@ void blurPass(const Pixel* below, Pixel* layer, int edge) { packedBlurPass<3, tr
 VANDREL_WIDE_VECTORS
 void motionBlurPass(const Pixel* below, Pixel* layer, int edge) { packedBlurPass<2, false>(below, layer, edge); }
 
-void radialBlurPass(Pixel* layer, Pixel* scratch, int edge, int zoom) {
-  std::memcpy(scratch, layer, std::size_t(edge) * edge * sizeof(Pixel));
-  const Pixel* src = scratch;
-
+void radialBlurPass(const Pixel* input, Pixel* output, int edge, int zoom) {
   // The source row is the same function of i as the source column is of j. -1 marks
   // a source outside the image; testing the double first keeps the truncation in
   // range whatever the zoom.
@@ -304,17 +301,20 @@ void radialBlurPass(Pixel* layer, Pixel* scratch, int edge, int zoom) {
     source[x] = (s > -1.0 && s < edge) ? static_cast<int>(s) : -1;
   }
 
+  // A pixel whose source is outside keeps its value: the mean of a with itself is a.
   for (int i = 0; i < edge; ++i) {
     const int sr = source[i];
-    if (sr < 0) continue;
-    const Pixel* fromRow = src + std::size_t(sr) * edge;
-    const Pixel* ownRow = src + std::size_t(i) * edge;
-    Pixel* outRow = layer + std::size_t(i) * edge;
+    const Pixel* ownRow = input + std::size_t(i) * edge;
+    Pixel* outRow = output + std::size_t(i) * edge;
+    if (sr < 0) {
+      std::memcpy(outRow, ownRow, std::size_t(edge) * sizeof(Pixel));
+      continue;
+    }
+    const Pixel* fromRow = input + std::size_t(sr) * edge;
     for (int j = 0; j < edge; ++j) {
       const int sc = source[j];
-      if (sc < 0) continue;
       const Pixel a = ownRow[j];
-      const Pixel b = fromRow[sc];
+      const Pixel b = sc < 0 ? a : fromRow[sc];
       // Per byte (a + b) div 2, without a carry between bytes.
       const Pixel mean = (a & b) + (((a ^ b) >> 1) & 0x7F7F7F7Fu);
       outRow[j] = (mean & kColour) | (a & kAlpha);

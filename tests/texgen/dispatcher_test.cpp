@@ -88,6 +88,15 @@ TEST_F(Replay, RepeatCountRunsTheOnePassFilterThatManyTimes) {
   std::vector<Pixel> expected = imageOfLayer(1);
   for (int pass = 0; pass < 3; ++pass) blurPass(expected.data(), expected.data(), textureStore.edgeSize);
   EXPECT_EQ(currentImage(), expected);
+  // Radial blur's passes alternate between the layer and the scratch image; an even
+  // count ends in the layer all the same.
+  append(kRadialBlur, {2, 200});
+  replayCurrentSlot();
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::vector<Pixel> input = expected;
+    radialBlurPass(input.data(), expected.data(), textureStore.edgeSize, 200);
+  }
+  EXPECT_EQ(currentImage(), expected);
 }
 
 TEST_F(Replay, MixerSourcesAreLimitedToTheLayersBelowAndShown) {
@@ -150,6 +159,8 @@ TEST_F(Replay, OperationsWithoutAPreCopyReadTheLayerBelow) {
   append(kCopyBToAlfa);
   append(kBlur, {2});
   append(kMotionBlur, {2});
+  append(kRadialBlur, {2, 200});  // an even and an odd count start in different images
+  append(kRadialBlur, {3, 100});
   for (int code : {kMedian, kDilate, kErode, kEdge, kEmboss, kSharpen, kInvert}) append(code);
   append(kScaleColor, {200, 100, 50});
   append(kAdjustColor, {100, 140, 160});

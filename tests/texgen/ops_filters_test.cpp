@@ -23,7 +23,14 @@ Image run(Image img, F filter) {
   filter(img.data(), scratch.data(), img.edge);
   return img;
 }
-auto radial(int zoom) { return [zoom](Pixel* p, Pixel* s, int e) { radialBlurPass(p, s, e, zoom); }; }
+// Radial blur reads a copy and writes every pixel of the layer, rubbish before.
+auto radial(int zoom) {
+  return [zoom](Pixel* p, Pixel* s, int e) {
+    std::copy_n(p, e * e, s);
+    std::fill_n(p, e * e, 0xDEADBEEFu);
+    radialBlurPass(s, p, e, zoom);
+  };
+}
 // The layer is full of rubbish too: a 3 x 3 filter must write every pixel of it.
 template <class F>
 Image filtered(const Image& below, F filter) {
