@@ -99,7 +99,8 @@ template <int kShift, bool kVertical>
     const Octet centre = loadOctet(below + p);
     Octet sum = ((centre >> 1) & kHalf) + ((loadOctet(below + p + 1) >> kShift) & kParts);
     if constexpr (kVertical)  // the row above is already new, the row below still old
-      sum += ((loadOctet(layer + p - edge) >> kShift) & kParts) + ((loadOctet(below + p + edge) >> kShift) & kParts);
+      sum += ((loadOctet(layer + p - edge) >> kShift) & kParts) +
+             ((loadOctet(below + p + edge) >> kShift) & kParts);
     sum += (__builtin_shufflevector(centre, centre, 0, 0, 2, 2, 4, 4, 6, 6) >> kShift) & kSecondParts;
     const Octet firstLefts = __builtin_shufflevector(previous, sum, 7, 7, 9, 9, 11, 11, 13, 13);
     storeOctet(layer + p, (sum + ((firstLefts >> kShift) & kFirstParts)) | (centre & kAlphas));
@@ -123,7 +124,8 @@ constexpr int kBandPixels = 8192;
 // Rows [first, last) from their rows above, at and below (the border rows clamped);
 // the row's colour bytes are then taken with the input's alpha.
 template <class Row>
-[[gnu::always_inline]] inline void forRows(const Pixel* below, Pixel* layer, int edge, int first, int last, Row row) {
+[[gnu::always_inline]] inline void forRows(const Pixel* below, Pixel* layer, int edge, int first, int last,
+                                           Row row) {
   for (int i = first; i < last; ++i) {
     const auto* up = reinterpret_cast<const Byte*>(below + std::size_t(std::max(i - 1, 0)) * edge);
     const auto* mid = reinterpret_cast<const Byte*>(below + std::size_t(i) * edge);
@@ -149,10 +151,12 @@ template <class F>
 }
 
 template <class F>
-[[gnu::always_inline]] inline void filter3x3(const Pixel* below, Pixel* layer, int edge, int first, int last, F f) {
-  forRows(below, layer, edge, first, last, [edge, f](const Byte* up, const Byte* mid, const Byte* down, Byte* out) __attribute__((always_inline)) {
-    filterRow(up, mid, down, out, edge, f);
-  });
+[[gnu::always_inline]] inline void filter3x3(const Pixel* below, Pixel* layer, int edge, int first, int last,
+                                             F f) {
+  forRows(below, layer, edge, first, last,
+          [edge, f](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
+            filterRow(up, mid, down, out, edge, f);
+          });
 }
 
 // The rank filters work on columns of three bytes, each sorted (or reduced) once
@@ -193,7 +197,6 @@ template <bool kLargest>
   clampColumnBorders(column, edge);
   for (int k = 0; k < rowBytes; ++k) out[k] = pick(pick(column[k], column[k + 4]), column[k + 8]);
 }
-
 
 // The fifth largest of nine values is their median. With each column sorted, that is
 // the median of the largest column minimum, the median of the column medians and the
@@ -241,23 +244,26 @@ inline Byte sharpenByte(Byte tl, Byte t, Byte tr, Byte l, Byte c, Byte r, Byte b
 // inlined, lambdas included, so that it is built for the same set.
 VANDREL_WIDE_VECTORS
 void medianRows(const Pixel* below, Pixel* layer, int edge, int first, int last) {
-  forRows(below, layer, edge, first, last, [edge](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
-    medianRow(up, mid, down, out, edge);
-  });
+  forRows(below, layer, edge, first, last,
+          [edge](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
+            medianRow(up, mid, down, out, edge);
+          });
 }
 
 VANDREL_WIDE_VECTORS
 void dilateRows(const Pixel* below, Pixel* layer, int edge, int first, int last) {
-  forRows(below, layer, edge, first, last, [edge](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
-    extremeRow<true>(up, mid, down, out, edge);
-  });
+  forRows(below, layer, edge, first, last,
+          [edge](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
+            extremeRow<true>(up, mid, down, out, edge);
+          });
 }
 
 VANDREL_WIDE_VECTORS
 void erodeRows(const Pixel* below, Pixel* layer, int edge, int first, int last) {
-  forRows(below, layer, edge, first, last, [edge](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
-    extremeRow<false>(up, mid, down, out, edge);
-  });
+  forRows(below, layer, edge, first, last,
+          [edge](auto up, auto mid, auto down, auto out) __attribute__((always_inline)) {
+            extremeRow<false>(up, mid, down, out, edge);
+          });
 }
 
 VANDREL_WIDE_VECTORS
