@@ -71,7 +71,7 @@ bool takeParameters(int code, int index, ParameterRows& rows, int* p) {
 }
 
 // A pass repeated `passes` times: the first reads the layer below, the others the
-// layer itself. None leaves the layer below's picture.
+// layer itself. No pass at all leaves the layer a copy of the one below.
 void repeatPass(void (*pass)(const Pixel*, Pixel*, int), int passes, const Pixel* below, Pixel* layer, int edge) {
   if (passes < 1) {
     std::memcpy(layer, below, sizeof(Pixel) * std::size_t(edge) * std::size_t(edge));

@@ -62,7 +62,7 @@ void borderCrossfade(Pixel* layer, int edge, int zone, int direction);
 void solidfill(Pixel* layer, Pixel* scratch, int edge, int x, int y, int r, int g, int b,
                int colorRange);
 // The per-pixel colour operations come in two forms: in place, and from the layer
-// below (which may also be the layer itself) into the layer.
+// below into the layer (the two are the same image or do not overlap).
 void invert(Pixel* layer, int edge);
 void invert(const Pixel* below, Pixel* layer, int edge);
 void scaleColor(Pixel* layer, int edge, int r, int g, int b);
