@@ -199,8 +199,8 @@ int registerAll() {
       {"clear_alfa", clearAlfa},
       {"copy_b_to_alfa", copyBToAlfa},
       {"mixer", [](Pixel* l, int e) { mixer(l, layer(1), layer(0), e, 128, 128, 3); }},
-      {"blur pass", blurPass},
-      {"motion blur pass", motionBlurPass},
+      {"blur pass", [](Pixel* l, int e) { blurPass(l, l, e); }},
+      {"motion blur pass", [](Pixel* l, int e) { motionBlurPass(l, l, e); }},
   };
   for (const auto& [name, run] : kernels)
     benchmark::RegisterBenchmark((std::string("kernel/") + name).c_str(), kernel, run)

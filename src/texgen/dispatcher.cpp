@@ -15,8 +15,8 @@ namespace vandrel::texgen {
 
 namespace {
 
-// The generators that overwrite every pixel and mixer, which reads other layers,
-// need no copy of the layer below.
+// The operations that overwrite every pixel, mixer, which reads other layers, and
+// those that read the layer below themselves need no copy of it.
 bool needsPreCopy(int code) {
   switch (code) {
     case kCells:
@@ -25,6 +25,22 @@ bool needsPreCopy(int code) {
     case kJulia:
     case kChessfield:
     case kMixer:
+    case kClear:
+    case kBlur:
+    case kMotionBlur:
+    case kRadialBlur:
+    case kMedian:
+    case kDilate:
+    case kErode:
+    case kEdge:
+    case kEmboss:
+    case kSharpen:
+    case kInvert:
+    case kScaleColor:
+    case kAdjustColor:
+    case kCopyBToAlfa:
+    case kClearRgb:
+    case kClearAlfa:
       return false;
     default:
       return true;
@@ -54,8 +70,38 @@ bool takeParameters(int code, int index, ParameterRows& rows, int* p) {
   return true;
 }
 
+// A pass repeated `passes` times: the first reads the layer below, the others the
+// layer itself. No pass at all leaves the layer a copy of the one below.
+void repeatPass(void (*pass)(const Pixel*, Pixel*, int), int passes, const Pixel* below, Pixel* layer, int edge) {
+  if (passes < 1) {
+    std::memcpy(layer, below, sizeof(Pixel) * std::size_t(edge) * std::size_t(edge));
+    return;
+  }
+  pass(below, layer, edge);
+  for (int k = 1; k < passes; ++k) pass(layer, layer, edge);
+}
+
+// Radial blur reads a whole picture while it writes one: its passes go back and forth
+// between the layer and the scratch image, starting where the last lands in the layer.
+void repeatRadialBlur(int passes, int zoom, const Pixel* below, Pixel* layer, Pixel* scratch, int edge) {
+  if (passes < 1) {
+    std::memcpy(layer, below, sizeof(Pixel) * std::size_t(edge) * std::size_t(edge));
+    return;
+  }
+  const Pixel* from = below;
+  Pixel* to = passes % 2 ? layer : scratch;
+  for (int k = 0; k < passes; ++k) {
+    radialBlurPass(from, to, edge, zoom);
+    from = to;
+    to = to == layer ? scratch : layer;
+  }
+}
+
+// Layer index - 1 is the input of the operations that read it themselves; where the
+// layer already holds that picture (a carried replay) it is the same input.
 void runOnLayer(int code, const int* p, const Workspace& w, int index) {
   Pixel* const L = w.layer(index);
+  const Pixel* const below = w.layer(index - 1);
   Pixel* const scratch = w.scratch;
   const int edge = w.edge;
   switch (code) {
@@ -70,39 +116,33 @@ void runOnLayer(int code, const int* p, const Workspace& w, int index) {
     case kRotorzoom: rotorzoom(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
     case kTwirl: twirl(L, scratch, edge, p[0], p[1], p[2], p[3], p[4]); break;
     case kLenz: lenz(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
-    case kBlur:
-      for (int pass = 0; pass < p[0]; ++pass) blurPass(L, edge);
-      break;
-    case kMotionBlur:
-      for (int pass = 0; pass < p[0]; ++pass) motionBlurPass(L, edge);
-      break;
+    case kBlur: repeatPass(blurPass, p[0], below, L, edge); break;
+    case kMotionBlur: repeatPass(motionBlurPass, p[0], below, L, edge); break;
     case kPshift: pshift(L, edge, p[0], p[1], p[2], p[3]); break;
     case kRadialPshift: radialPshift(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
-    case kRadialBlur:
-      for (int pass = 0; pass < p[0]; ++pass) radialBlurPass(L, scratch, edge, p[1]);
-      break;
+    case kRadialBlur: repeatRadialBlur(p[0], p[1], below, L, scratch, edge); break;
     case kRoll: roll(L, scratch, edge, p[0], p[1], p[2]); break;
     case kTiling: tiling(L, scratch, edge, p[0], p[1], p[2], p[3]); break;
-    case kMedian: median(L, scratch, edge); break;
-    case kDilate: dilate(L, scratch, edge); break;
-    case kErode: erode(L, scratch, edge); break;
-    case kEdge: edgeDetect(L, scratch, edge); break;
-    case kEmboss: emboss(L, scratch, edge); break;
-    case kSharpen: sharpen(L, scratch, edge); break;
+    case kMedian: median(below, L, edge); break;
+    case kDilate: dilate(below, L, edge); break;
+    case kErode: erode(below, L, edge); break;
+    case kEdge: edgeDetect(below, L, edge); break;
+    case kEmboss: emboss(below, L, edge); break;
+    case kSharpen: sharpen(below, L, edge); break;
     case kAddparticle: addparticle(L, edge, p[0], p[1], p[2], p[3], p[4], p[5], p[6]); break;
     case kMosaic: mosaic(L, scratch, edge, p[0]); break;
     case kClear: clear(L, edge); break;
     case kMixer: mixer(L, w.layer(p[0]), w.layer(p[1]), edge, p[2], p[3], p[4]); break;
     case kBorderCrossfade: borderCrossfade(L, edge, p[0], p[1]); break;
     case kSolidfill: solidfill(L, scratch, edge, p[0], p[1], p[2], p[3], p[4], p[5]); break;
-    case kInvert: invert(L, edge); break;
-    case kScaleColor: scaleColor(L, edge, p[0], p[1], p[2]); break;
-    case kAdjustColor: adjustColor(L, edge, p[0], p[1], p[2]); break;
+    case kInvert: invert(below, L, edge); break;
+    case kScaleColor: scaleColor(below, L, edge, p[0], p[1], p[2]); break;
+    case kAdjustColor: adjustColor(below, L, edge, p[0], p[1], p[2]); break;
     case kBox: box(L, edge, p[0], p[1], p[2], p[3], p[4], p[5], p[6]); break;
     case kCircle: circle(L, edge, p[0], p[1], p[2], p[3], p[4], p[5]); break;
-    case kCopyBToAlfa: copyBToAlfa(L, edge); break;
-    case kClearRgb: clearRgb(L, edge); break;
-    case kClearAlfa: clearAlfa(L, edge); break;
+    case kCopyBToAlfa: copyBToAlfa(below, L, edge); break;
+    case kClearRgb: clearRgb(below, L, edge); break;
+    case kClearAlfa: clearAlfa(below, L, edge); break;
     default: break;
   }
 }

@@ -370,18 +370,21 @@ VANDREL_WIDE_VECTORS
   }
 }
 
-// Whole runs only: count is a multiple of kRun.
+// Whole runs only: count is a multiple of kRun. The layer may be the input itself:
+// a run is read whole before it is written.
 VANDREL_WIDE_VECTORS
-void adjustRuns(Pixel* layer, std::size_t count, const AdjustPlan& a) {
+void adjustRuns(const Pixel* input, Pixel* layer, std::size_t count, const AdjustPlan& a) {
   const AdjustLevels lv(a);
   const bool anyException = a.anyException;
   for (std::size_t base = 0; base < count; base += kRun) {
-    Pixel* px = layer + base;
+    const Pixel* in = input + base;
     Plane c0, c1, c2;
+    Pixel alphas[kRun];
     for (std::size_t k = 0; k < kRun; ++k) {
-      c0[k] = static_cast<std::uint16_t>(px[k] & 0xFFu);
-      c1[k] = static_cast<std::uint16_t>((px[k] >> 8) & 0xFFu);
-      c2[k] = static_cast<std::uint16_t>((px[k] >> 16) & 0xFFu);
+      c0[k] = static_cast<std::uint16_t>(in[k] & 0xFFu);
+      c1[k] = static_cast<std::uint16_t>((in[k] >> 8) & 0xFFu);
+      c2[k] = static_cast<std::uint16_t>((in[k] >> 16) & 0xFFu);
+      alphas[k] = in[k] & kAlphaMask;
     }
     Plane v0, v1, v2;
     for (std::size_t k = 0; k < kRun; ++k) {
@@ -390,8 +393,8 @@ void adjustRuns(Pixel* layer, std::size_t count, const AdjustPlan& a) {
       v2[k] = lv.level(lv.shifted(lv.sum2(c0[k], c1[k], c2[k])));
     }
     if (anyException) fixExactHits(c0, c1, c2, v0, v1, v2, lv, a);
-    for (std::size_t k = 0; k < kRun; ++k)
-      px[k] = (px[k] & kAlphaMask) | Pixel{v2[k]} << 16 | Pixel{v1[k]} << 8 | Pixel{v0[k]};
+    Pixel* out = layer + base;
+    for (std::size_t k = 0; k < kRun; ++k) out[k] = alphas[k] | Pixel{v2[k]} << 16 | Pixel{v1[k]} << 8 | Pixel{v0[k]};
   }
 }
 
@@ -426,10 +429,10 @@ bool planAdjust(AdjustPlan& a, int offset, int contrast, double factor) {
   return true;
 }
 
-void adjustPixelsDirect(Pixel* layer, std::size_t count, int w0, int w1, int w2, int offset,
-                        double factor) {
+void adjustPixelsDirect(const Pixel* input, Pixel* layer, std::size_t count, int w0, int w1, int w2,
+                        int offset, double factor) {
   for (std::size_t k = 0; k < count; ++k) {
-    const Pixel p = layer[k];
+    const Pixel p = input[k];
     const int b0 = static_cast<int>(byteOf(p, 0));
     const int b1 = static_cast<int>(byteOf(p, 8));
     const int b2 = static_cast<int>(byteOf(p, 16));
@@ -446,39 +449,57 @@ void adjustPixelsDirect(Pixel* layer, std::size_t count, int w0, int w1, int w2,
 
 // factor x byte <= 65025 is exact in double and dividing it by 128 is exact, so the
 // truncated quotient is the product shifted; the product fits 16 bits.
-// Whole runs of eight pixels only.
+// Whole runs of eight pixels only; the layer may be the input itself.
 VANDREL_WIDE_VECTORS
-void scaleRuns(Pixel* layer, std::size_t count, std::uint16_t r, std::uint16_t g, std::uint16_t b) {
+void scaleRuns(const Pixel* input, Pixel* layer, std::size_t count, std::uint16_t r, std::uint16_t g,
+               std::uint16_t b) {
   // Alpha is scaled by 0 and put back from the input.
   const Halves lowFactors = perPixel(b, r);
   const Halves highFactors = perPixel(g, 0);
   for (std::size_t base = 0; base < count; base += 8) {
-    const Halves x = loadHalves(layer + base);
+    const Halves x = loadHalves(input + base);
     const Halves low = atMost255(((x & 0xFF) * lowFactors) >> 7);
     const Halves high = atMost255(((x >> 8) * highFactors) >> 7);
     storeHalves(layer + base, low | high << 8 | (x & kAlphaHalves));
   }
 }
 
+template <class F>
+[[gnu::always_inline]] inline void mapApart(const Pixel* __restrict in, Pixel* __restrict out, std::size_t n, F f) {
+  for (std::size_t k = 0; k < n; ++k) out[k] = f(in[k]);
+}
+
+// Each pixel of out from the same pixel of in, which is either out itself or apart
+// from it. The two cases are separate loops so that each is vectorised without a
+// run-time overlap test.
+template <class F>
+[[gnu::always_inline]] inline void mapPixels(const Pixel* in, Pixel* out, std::size_t n, F f) {
+  if (in == out) {
+    for (std::size_t k = 0; k < n; ++k) out[k] = f(out[k]);
+  } else {
+    mapApart(in, out, n, f);
+  }
+}
+
 // One pass over the layer each; wider registers take more pixels a step.
 VANDREL_WIDE_VECTORS
-void invertRun(Pixel* px, std::size_t n) {
-  for (std::size_t k = 0; k < n; ++k) px[k] ^= kColourMask;
+void invertRun(const Pixel* in, Pixel* out, std::size_t n) {
+  mapPixels(in, out, n, [](Pixel p) { return p ^ kColourMask; });
 }
 
 VANDREL_WIDE_VECTORS
-void copyBToAlfaRun(Pixel* px, std::size_t n) {
-  for (std::size_t k = 0; k < n; ++k) px[k] = (px[k] & kColourMask) | px[k] << 24;
+void copyBToAlfaRun(const Pixel* in, Pixel* out, std::size_t n) {
+  mapPixels(in, out, n, [](Pixel p) { return (p & kColourMask) | p << 24; });
 }
 
 VANDREL_WIDE_VECTORS
-void clearRgbRun(Pixel* px, std::size_t n) {
-  for (std::size_t k = 0; k < n; ++k) px[k] &= kAlphaMask;
+void clearRgbRun(const Pixel* in, Pixel* out, std::size_t n) {
+  mapPixels(in, out, n, [](Pixel p) { return p & kAlphaMask; });
 }
 
 VANDREL_WIDE_VECTORS
-void clearAlfaRun(Pixel* px, std::size_t n) {
-  for (std::size_t k = 0; k < n; ++k) px[k] |= kAlphaMask;
+void clearAlfaRun(const Pixel* in, Pixel* out, std::size_t n) {
+  mapPixels(in, out, n, [](Pixel p) { return p | kAlphaMask; });
 }
 
 // ---- addparticle -------------------------------------------------------------------
@@ -592,27 +613,30 @@ void solidfill(Pixel* layer, Pixel* scratch, int edge, int x, int y, int r, int 
   fill.run(row, col);
 }
 
-void invert(Pixel* layer, int edge) { invertRun(layer, pixelCount(edge)); }
+void invert(const Pixel* below, Pixel* layer, int edge) { invertRun(below, layer, pixelCount(edge)); }
 
-void scaleColor(Pixel* layer, int edge, int r, int g, int b) {
+void scaleColor(const Pixel* below, Pixel* layer, int edge, int r, int g, int b) {
   const auto fr = static_cast<std::uint16_t>(trackbar(r));
   const auto fg = static_cast<std::uint16_t>(trackbar(g));
   const auto fb = static_cast<std::uint16_t>(trackbar(b));
   const std::size_t n = pixelCount(edge);
   const std::size_t whole = n - n % kRun;
   os::parallelChunks(whole, kRun, [&](std::size_t first, std::size_t last) {
-    scaleRuns(layer + first, last - first, fr, fg, fb);
+    scaleRuns(below + first, layer + first, last - first, fr, fg, fb);
   });
   if (whole < n) {  // not at any edge size
     Pixel rest[kRun] = {};
-    std::copy_n(layer + whole, n - whole, rest);
-    scaleRuns(rest, kRun, fr, fg, fb);
+    std::copy_n(below + whole, n - whole, rest);
+    scaleRuns(rest, rest, kRun, fr, fg, fb);
     std::copy_n(rest, n - whole, layer + whole);
   }
 }
 
-void adjustColor(Pixel* layer, int edge, int hue, int brightness, int contrast) {
-  if (hue < 0 || hue > 255) return;  // not a trackbar position; no hue weights for it
+void adjustColor(const Pixel* below, Pixel* layer, int edge, int hue, int brightness, int contrast) {
+  if (hue < 0 || hue > 255) {  // not a trackbar position; no hue weights for it
+    if (below != layer) std::copy_n(below, pixelCount(edge), layer);
+    return;
+  }
   const int t = 255 - hue;
   int g = static_cast<int>(t + 85.33333333333333);
   if (g > 255) g -= 255;
@@ -629,7 +653,7 @@ void adjustColor(Pixel* layer, int edge, int hue, int brightness, int contrast) 
   const bool planned = brightness >= 0 && brightness <= 255 && contrast >= 0 && contrast <= 255 &&
                        planAdjust(plan, offset, contrast, factor);
   if (!planned) {
-    adjustPixelsDirect(layer, n, w0, w1, w2, offset, factor);
+    adjustPixelsDirect(below, layer, n, w0, w1, w2, offset, factor);
     return;
   }
   plan.u0 = static_cast<std::uint16_t>(w0 / 6);
@@ -638,9 +662,9 @@ void adjustColor(Pixel* layer, int edge, int hue, int brightness, int contrast) 
   // Every edge size gives whole runs; any rest takes the floating formula.
   const std::size_t whole = n - n % kRun;
   os::parallelChunks(whole, kRun, [&](std::size_t first, std::size_t last) {
-    adjustRuns(layer + first, last - first, plan);
+    adjustRuns(below + first, layer + first, last - first, plan);
   });
-  adjustPixelsDirect(layer + whole, n - whole, w0, w1, w2, offset, factor);
+  adjustPixelsDirect(below + whole, layer + whole, n - whole, w0, w1, w2, offset, factor);
 }
 
 void box(Pixel* layer, int edge, int x, int y, int width, int height, int r, int g, int b) {
@@ -676,10 +700,24 @@ void circle(Pixel* layer, int edge, int x, int y, int radius, int r, int g, int 
   }
 }
 
-void copyBToAlfa(Pixel* layer, int edge) { copyBToAlfaRun(layer, pixelCount(edge)); }
+void copyBToAlfa(const Pixel* below, Pixel* layer, int edge) { copyBToAlfaRun(below, layer, pixelCount(edge)); }
 
-void clearRgb(Pixel* layer, int edge) { clearRgbRun(layer, pixelCount(edge)); }
+void clearRgb(const Pixel* below, Pixel* layer, int edge) { clearRgbRun(below, layer, pixelCount(edge)); }
 
-void clearAlfa(Pixel* layer, int edge) { clearAlfaRun(layer, pixelCount(edge)); }
+void clearAlfa(const Pixel* below, Pixel* layer, int edge) { clearAlfaRun(below, layer, pixelCount(edge)); }
+
+void invert(Pixel* layer, int edge) { invert(layer, layer, edge); }
+
+void scaleColor(Pixel* layer, int edge, int r, int g, int b) { scaleColor(layer, layer, edge, r, g, b); }
+
+void adjustColor(Pixel* layer, int edge, int hue, int brightness, int contrast) {
+  adjustColor(layer, layer, edge, hue, brightness, contrast);
+}
+
+void copyBToAlfa(Pixel* layer, int edge) { copyBToAlfa(layer, layer, edge); }
+
+void clearRgb(Pixel* layer, int edge) { clearRgb(layer, layer, edge); }
+
+void clearAlfa(Pixel* layer, int edge) { clearAlfa(layer, layer, edge); }
 
 }  // namespace vandrel::texgen

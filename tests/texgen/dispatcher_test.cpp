@@ -86,7 +86,16 @@ TEST_F(Replay, RepeatCountRunsTheOnePassFilterThatManyTimes) {
   append(kBlur, {3});
   replayCurrentSlot();
   std::vector<Pixel> expected = imageOfLayer(1);
-  for (int pass = 0; pass < 3; ++pass) blurPass(expected.data(), textureStore.edgeSize);
+  for (int pass = 0; pass < 3; ++pass) blurPass(expected.data(), expected.data(), textureStore.edgeSize);
+  EXPECT_EQ(currentImage(), expected);
+  // Radial blur's passes alternate between the layer and the scratch image; an even
+  // count ends in the layer all the same.
+  append(kRadialBlur, {2, 200});
+  replayCurrentSlot();
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::vector<Pixel> input = expected;
+    radialBlurPass(input.data(), expected.data(), textureStore.edgeSize, 200);
+  }
   EXPECT_EQ(currentImage(), expected);
 }
 
@@ -142,6 +151,29 @@ TEST_F(Replay, ReplayFromAnEntryMatchesAFullReplay) {
   EXPECT_EQ(textureStore.entryCount, 4);
   replayCurrentSlot();
   EXPECT_EQ(partial, currentImage());
+}
+
+TEST_F(Replay, OperationsWithoutAPreCopyReadTheLayerBelow) {
+  // Replaying from entry k finds layer k still holding its old picture (rubbish here).
+  append(kPlasm, {255, 0, 255, 0});
+  append(kCopyBToAlfa);
+  append(kBlur, {2});
+  append(kMotionBlur, {2});
+  append(kRadialBlur, {2, 200});  // an even and an odd count start in different images
+  append(kRadialBlur, {3, 100});
+  for (int code : {kMedian, kDilate, kErode, kEdge, kEmboss, kSharpen, kInvert}) append(code);
+  append(kScaleColor, {200, 100, 50});
+  append(kAdjustColor, {100, 140, 160});
+  for (int code : {kClearAlfa, kClearRgb, kClear}) append(code);
+  const int count = textureStore.entryCount;
+  replayCurrentSlot();
+  std::vector<std::vector<Pixel>> expected;
+  for (int i = 0; i <= count; ++i) expected.push_back(imageOfLayer(i));
+  for (int k = 2; k < count; ++k) {
+    std::fill(layer(k), layer(k) + layerPixels(), 0xDEADBEEFu);
+    replayFrom(k, count);
+    for (int i = k; i <= count; ++i) ASSERT_EQ(imageOfLayer(i), expected[i]) << "from " << k << ", layer " << i;
+  }
 }
 
 using EditLog = TextureStoreTest;

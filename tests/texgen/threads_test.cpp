@@ -37,6 +37,8 @@ TEST_F(Threads, EveryRowAndRunSplitGivesTheSameBytes) {
   op("ScaleColor", {200, 160, 120});
   op("AdjustColor", {100, 140, 100});
   op("Cells", {90, 240, 90, 255});
+  op("median", {});
+  op("emboss", {});
   const std::vector<Pixel> one = replayedWith(1);
   for (int threads : {2, 3, 7}) EXPECT_TRUE(replayedWith(threads) == one) << threads << " threads";
 }
