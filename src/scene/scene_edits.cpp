@@ -164,19 +164,22 @@ bool loadLayer(const std::optional<std::string>& path, std::string* error) {
 
 void applyPosition(std::optional<int> x, std::optional<int> y, std::optional<int> z) {
   SceneObject& o = currentObjectRecord();
-  if (!(take(x, o.posX) | take(y, o.posY) | take(z, o.posZ))) return;
+  const bool movedX = take(x, o.posX), movedY = take(y, o.posY), movedZ = take(z, o.posZ);
+  if (!movedX && !movedY && !movedZ) return;
   notifyObjectMoved();
   checkpoint();
 }
 
 void applyGrid(std::optional<int> n, std::optional<int> m) {
   SceneObject& o = currentObjectRecord();
-  if (take(n, o.gridN) | take(m, o.gridM)) checkpoint();
+  const bool changedN = take(n, o.gridN), changedM = take(m, o.gridM);
+  if (changedN || changedM) checkpoint();
 }
 
 void applyRepeat(std::optional<int> u, std::optional<int> v) {
   SceneObject& o = currentObjectRecord();
-  if (take(u, o.cU) | take(v, o.cV)) checkpoint();
+  const bool changedU = take(u, o.cU), changedV = take(v, o.cV);
+  if (changedU || changedV) checkpoint();
 }
 
 void stepMaterial(int delta) { stepByte(currentObjectRecord().material, delta); }

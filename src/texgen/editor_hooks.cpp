@@ -10,7 +10,11 @@ PlainParameterRows headlessRows;
 }
 
 // Defined after headlessRows so that the rows exist before anything dispatches.
-TextureHooks textureHooks{&headlessRows};
+TextureHooks textureHooks = [] {
+  TextureHooks h;
+  h.rows = &headlessRows;
+  return h;
+}();
 
 int clampToTrackbar(int value) { return value < 0 ? 0 : value > kParamMax ? kParamMax : value; }
 
