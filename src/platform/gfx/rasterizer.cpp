@@ -333,10 +333,10 @@ FillFn fillKernel(const PixelStage& px, const TriangleSetup& t, int kernel) {
   return wide ? wide : kFillKernels[static_cast<std::size_t>(kernel)];
 }
 
-// A triangle set up and waiting for the bands to fill it.
+// A triangle set up and waiting for the bands to fill it, with its kernel chosen.
 struct PreparedTriangle {
   TriangleSetup setup;
-  int kernel;
+  FillFn fill;
 };
 
 class Rasterizer {
@@ -513,10 +513,11 @@ class Rasterizer {
     }
     const int kernel =
         ((f[0] * 3 + f[1]) * 2 + (px_.fullOutput() ? 1 : 0)) * 2 + (px_.productForm ? 1 : 0);
+    const FillFn fill = fillKernel(px_, t, kernel);
     if (queue_)
-      queue_->push_back(PreparedTriangle{t, kernel});
+      queue_->push_back(PreparedTriangle{t, fill});
     else
-      fillKernel(px_, t, kernel)(px_, t, 0, px_.height);
+      fill(px_, t, 0, px_.height);
   }
 
   void drawLine(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex* flat) {
@@ -652,7 +653,7 @@ void drawTrianglesInBands(const DeviceState& state, const ShadedVertex* vertices
       const RasterPart& part = parts[static_cast<std::size_t>(p)];
       for (int i : part.bins[static_cast<std::size_t>(band)]) {
         const PreparedTriangle& q = part.queue[static_cast<std::size_t>(i)];
-        fillKernel(px, q.setup, q.kernel)(px, q.setup, yBegin, yEnd);
+        q.fill(px, q.setup, yBegin, yEnd);
       }
     }
   });
