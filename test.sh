@@ -5,7 +5,7 @@
 # Last, the tests that compare one thread with several run under ThreadSanitizer.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-"$here/scripts/setup.sh"
+"$here/scripts/setup.sh" --tests
 
 "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir "$here/build" --output-on-failure -j"$(nproc)"

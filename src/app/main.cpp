@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 #include <string>
@@ -68,13 +70,15 @@ int main(int argc, char** argv) {
 
   vandrel::app::TextureCommandOptions texture;
   CLI::App* textureCommand =
-      app.add_subcommand("texture", "Replay a texture log (.vtx) and write its final image");
-  textureCommand->add_option("input", texture.input, "texture log (.vtx)")->required();
+      app.add_subcommand("texture", "Replay a texture log (.vtx) and write its final image, or a pack's every texture");
+  textureCommand->add_option("input", texture.input, "texture log (.vtx), or a pack (.vsc) with --all")->required();
   textureCommand->add_option("--size", texture.size,
                              "edge size instead of the file's: 32, 64, 128, 256 or 512");
   textureCommand->add_flag("--alpha", texture.alpha,
                            "write a .png with its alpha channel (RGBA, not RGB)");
-  textureCommand->add_option("-o,--output", texture.output, "output image (.png or .raw)")
+  textureCommand->add_flag("--all", texture.all,
+                           "every slot of a pack with a log, as FOLDER/slot_NNN.png at its stored size");
+  textureCommand->add_option("-o,--output", texture.output, "output image (.png or .raw), or FOLDER with --all")
       ->required();
 
   std::string infoPath;
@@ -127,7 +131,9 @@ int main(int argc, char** argv) {
   }
 
   return vandrel::app::runWithinMemory(std::cerr, [&]() -> int {
-    if (*textureCommand) return vandrel::app::runTextureCommand(texture, std::cerr);
+    if (*textureCommand)
+      return texture.input.ends_with(".vsc") ? vandrel::app::runTextureSetCommand(texture, std::cerr, isatty(2))
+                                              : vandrel::app::runTextureCommand(texture, std::cerr);
     if (*meshCommand) {
       if (!allObjects && object < 0) {
         std::cerr << "vandrel: mesh needs --object O or --all\n";

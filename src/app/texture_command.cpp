@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <ostream>
 
+#include "export/texture_set.h"
+#include "pack/complex_pack.h"
+#include "pack/document.h"
 #include "platform/os/image_output.h"
 #include "platform/os/files.h"
 #include "platform/os/text_checks.h"
@@ -42,6 +45,7 @@ void reportLogWarnings(const LogReadResult& read, const std::string& input, std:
 }  // namespace
 
 int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
+  if (options.all) return fail(err, "--all takes a pack (.vsc); '" + options.input + "' is a single log");
   if (!os::isImageOutputPath(options.output))
     return fail(err, "'" + options.output + "': the output must end in .png or .raw");
   if (options.size != 0 && edgeSizeIndex(options.size) < 0)
@@ -77,6 +81,26 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
   const os::PngChannels channels = options.alpha ? os::PngChannels::rgba : os::PngChannels::rgb;
   if (!os::writeImage(options.output, layer(textureStore.entryCount), edge, edge, &error, channels))
     return fail(err, error);
+  return 0;
+}
+
+int runTextureSetCommand(const TextureCommandOptions& options, std::ostream& err, bool terminal) {
+  if (!options.all) return fail(err, "a pack holds many textures: give --all and a folder as -o");
+  if (options.size != 0) return fail(err, "--size does not go with --all: each slot keeps its stored size");
+  std::string text, error;
+  if (!pack::readPackFile(options.input, &text, &error)) return fail(err, error);
+  pack::resetDocument();
+  pack::readPack(text, pack::TextureRebuild::Skip);
+
+  exporting::TextureSetProgress progress;
+  if (terminal)
+    progress.fileWritten = [&](int slot, int written, int total) {
+      err << "\rtextures: " << written << "/" << total << " (slot " << slot << ")" << std::flush;
+    };
+  const bool written = exporting::writeTextureSet(
+      options.output, options.alpha ? os::PngChannels::rgba : os::PngChannels::rgb, progress, &error);
+  if (terminal && exporting::textureSetSize() > 0) err << '\n';
+  if (!written) return fail(err, error);
   return 0;
 }
 

@@ -4,6 +4,10 @@
 #include <png.h>
 
 #include "scratch_folder.h"
+#include "pack/complex_pack.h"
+#include "pack/document.h"
+#include "texgen/texture_log_file.h"
+#include "texgen/texture_store.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -150,6 +154,49 @@ TEST_F(TextureCommand, TheExecutableParsesItsArguments) {
   command = std::string(VANDREL_BINARY) + " texture " + input + " 2>" + path("err.txt");
   EXPECT_NE(std::system(command.c_str()), 0);
   EXPECT_FALSE(slurp(path("err.txt")).empty());
+}
+
+TEST_F(TextureCommand, APacksSetHoldsEachSlotAsItsOwnLogGivesIt) {
+  const std::string pack = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
+  TextureCommandOptions set{pack, path("set"), 0, false, true};
+  ASSERT_EQ(runTextureSetCommand(set, err_, false), 0) << err_.str();
+
+  // Each slot's log, as a file of its own, through the single-texture command.
+  pack::Document document;
+  std::string text, error;
+  ASSERT_TRUE(pack::readPackFile(pack, &text, &error)) << error;
+  pack::readPack(text, pack::TextureRebuild::Skip);
+  std::vector<std::pair<int, std::string>> logs;
+  for (int slot = 1; slot <= 253; ++slot) {
+    const texgen::TextureSlot& s = texgen::textureStore.slots[slot];
+    if (s.entryCount > 1) logs.emplace_back(slot, texgen::writeLog(slot, s.edgeSize, s.entryCount));
+  }
+  ASSERT_GE(logs.size(), 3u);
+  for (const auto& [slot, log] : logs) {
+    char name[32];
+    std::snprintf(name, sizeof name, "slot_%03d", slot);
+    ASSERT_EQ(run(file(std::string(name) + ".vtx", log), path(std::string(name) + ".png")), 0) << err_.str();
+    EXPECT_TRUE(slurp(path("set/" + std::string(name) + ".png")) == slurp(path(std::string(name) + ".png")))
+        << name;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("set")), {}), static_cast<long>(logs.size()));
+}
+
+TEST_F(TextureCommand, ASetNeedsAPackAndAFolderItCanWrite) {
+  const std::string pack = std::string(VANDREL_SOURCE_DIR) + "/examples/demo.vsc";
+  file("taken", "a file, not a folder");
+  EXPECT_EQ(runTextureSetCommand({pack, path("taken"), 0, false, true}, err_, false), 1);
+  EXPECT_NE(err_.str().find("taken"), std::string::npos) << err_.str();
+  EXPECT_EQ(runTextureSetCommand({pack, path("out"), 0, false, false}, err_, false), 1);
+  EXPECT_EQ(runTextureSetCommand({pack, path("out"), 128, false, true}, err_, false), 1);
+  EXPECT_EQ(runTextureSetCommand({file("bad.vsc", "not a pack"), path("out"), 0, false, true}, err_, false), 1);
+  EXPECT_EQ(runTextureCommand({file("a.vtx", kLog), path("out2"), 0, false, true}, err_), 1);
+  EXPECT_FALSE(fs::exists(path("out2")));
+  // One message for each refusal.
+  const std::string messages = err_.str();
+  std::size_t said = 0;
+  for (std::size_t at = 0; (at = messages.find("vandrel: ", at)) != std::string::npos; at += 9) ++said;
+  EXPECT_EQ(said, 5u) << messages;
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ void appendToString(png_structp png, png_bytep data, png_size_t length) {
   out->append(reinterpret_cast<const char*>(data), length);
 }
 
+}  // namespace
+
 bool encodePng(const std::uint32_t* pixels, int width, int height, PngChannels channels,
                std::string* out) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -54,8 +56,6 @@ bool encodePng(const std::uint32_t* pixels, int width, int height, PngChannels c
   png_destroy_write_struct(&png, &info);
   return true;
 }
-
-}  // namespace
 
 bool isImageOutputPath(const std::string& path) {
   return endsWith(path, ".png") || endsWith(path, ".raw");

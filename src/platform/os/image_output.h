@@ -16,6 +16,9 @@ enum class PngChannels { rgb, rgba };
 bool writeImage(const std::string& path, const std::uint32_t* pixels, int width, int height,
                 std::string* error, PngChannels channels = PngChannels::rgba);
 
+// The PNG file's bytes appended to out (for images embedded in other files).
+bool encodePng(const std::uint32_t* pixels, int width, int height, PngChannels channels, std::string* out);
+
 // True when the path ends in an extension writeImage understands.
 bool isImageOutputPath(const std::string& path);
 
