@@ -119,6 +119,8 @@ int main(int argc, char** argv) {
   renderCommand->add_option("--scene", renderOptions.scene, "scene number (default 0)");
   renderCommand->add_option("--tau", renderOptions.tau, "animation time (default 0)");
   renderCommand->add_option("--camera", renderOptions.camera, "camera list entry 0..254");
+  renderCommand->add_flag("--clean", renderOptions.cleanView,
+                          "clean view: no suns, lamps, invisible objects or guides");
   renderCommand->add_option("-o,--output", renderOptions.output, "output image (.png)")->required();
 
   try {

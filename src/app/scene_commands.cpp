@@ -158,6 +158,7 @@ int runRenderCommand(const SceneCommandOptions& o, std::ostream& err) {
   const std::string problem = prepareScene(o);
   if (!problem.empty()) return fail(err, problem);
   render::resetFrameState();
+  render::frameState.view.cleanView = o.cleanView;
   std::vector<std::uint32_t> presented;
   render::deviceSetup.device->setPresentHandler([&](const std::uint32_t* pixels, int width, int height) {
     presented.assign(pixels, pixels + static_cast<std::size_t>(width) * height);

@@ -21,6 +21,8 @@ struct SceneCommandOptions {
   std::optional<int> camera;  // an entry of the camera list
   std::optional<Vector3> eye, target;
   std::optional<double> angle, zoom;
+  // render: the view's clean toggle (no suns, lamps, invisible objects or guides).
+  bool cleanView = false;
 };
 
 // Parses "x,y,z"; false when it is not three numbers.
