@@ -13,6 +13,7 @@
 
 #include "editor/scene/scenes_dialog.h"
 #include "editor/shell/editor.h"
+#include "editor/shell/export_commands.h"
 #include "editor/shell/help_window.h"
 #include "editor/shell/layouts.h"
 #include "editor/shell/pack_commands.h"
@@ -92,6 +93,9 @@ void FrameWindow::buildMenu() {
   add(file, kSavePack, "Сохранить пакет");
   add(file, kSavePackAs, "Сохранить пакет как...");
   add(file, kClearScene, "Стереть сцену");
+  file->addSeparator();
+  add(file, kExportTextures, "Экспорт текстур...");
+  file->addSeparator();
   add(file, kHelp, "Помощь");
   file->addSeparator();
   add(file, kQuit, "Выход");
@@ -135,6 +139,7 @@ void FrameWindow::command(int id) {
     case kSavePack: savePack(); break;
     case kSavePackAs: savePackAs(); break;
     case kClearScene: scene::eraseSceneAfterAsking(); break;
+    case kExportTextures: exportTextures(); break;
     case kHelp: showHelp(); break;
     case kReadLayout: readCurrentLayout(); break;
     case kWriteLayout: writeLayout(f.layoutIndex); break;

@@ -31,6 +31,10 @@ inline constexpr int kAutoFocusOff = 32783;
 inline constexpr int kAutoFocusOn = 32784;
 inline constexpr int kAutoSwitch = 32785;
 inline constexpr int kQuit = 32786;  // "Выход": closing the frame, with its prompt
+// The ways out, numbered on after the others.
+inline constexpr int kExportScene = 32790;
+inline constexpr int kExportTextures = 32791;
+inline constexpr int kRecordVideo = 32792;
 
 inline constexpr const char* kTitle = "VandreL v.2.3";
 

@@ -2,9 +2,14 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QSpinBox>
 
 namespace vandrel::ui {
 
@@ -118,6 +123,39 @@ std::optional<std::uint32_t> QtPrompts::chooseColour(std::uint32_t initial) {
   return chosen.rgb() & 0xFFFFFFu;
 }
 
+std::optional<std::string> QtPrompts::chooseFolder(const std::string& caption) {
+  const QString path = QFileDialog::getExistingDirectory(owner_, qtext(caption));
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+std::optional<TimeRange> QtPrompts::chooseTimeRange(const std::string& caption, const TimeRange& initial) {
+  QDialog dialog(owner_);
+  dialog.setWindowTitle(qtext(caption));
+  auto* form = new QFormLayout(&dialog);
+  auto time = [&](double value) {
+    auto* box = new QDoubleSpinBox(&dialog);
+    box->setRange(0, 100000);
+    box->setDecimals(3);
+    box->setValue(value);
+    return box;
+  };
+  QDoubleSpinBox* from = time(initial.from);
+  QDoubleSpinBox* to = time(initial.to);
+  auto* rate = new QSpinBox(&dialog);
+  rate->setRange(1, 240);
+  rate->setValue(initial.framesPerSecond);
+  form->addRow(QStringLiteral("Начало, τ"), from);
+  form->addRow(QStringLiteral("Конец, τ"), to);
+  form->addRow(QStringLiteral("Кадров в секунду"), rate);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return TimeRange{from->value(), to->value(), rate->value()};
+}
+
 Answer TestPrompts::message(const std::string& text, const std::string& caption, MessageButtons buttons,
                             MessageIcon) {
   asked.push_back({"message", text, caption, buttons});
@@ -146,6 +184,16 @@ std::optional<SaveChoice> TestPrompts::saveFileWithCheckBox(const FileFilter& fi
 std::optional<std::uint32_t> TestPrompts::chooseColour(std::uint32_t) {
   asked.push_back({"colour", "", ""});
   return takeFront(colours, std::optional<std::uint32_t>());
+}
+
+std::optional<std::string> TestPrompts::chooseFolder(const std::string& caption) {
+  asked.push_back({"folder", "", caption});
+  return takeFront(folders, std::optional<std::string>());
+}
+
+std::optional<TimeRange> TestPrompts::chooseTimeRange(const std::string& caption, const TimeRange&) {
+  asked.push_back({"times", "", caption});
+  return takeFront(timeRanges, std::optional<TimeRange>());
 }
 
 }  // namespace vandrel::ui

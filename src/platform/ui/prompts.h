@@ -22,6 +22,13 @@ struct FileFilter {
   std::string pattern;  // "*.vsc"
 };
 
+// The animation times a video covers and its frame rate.
+struct TimeRange {
+  double from = 0;
+  double to = 0;
+  int framesPerSecond = 30;
+};
+
 // A name to save under, and the state of the chooser's check box.
 struct SaveChoice {
   std::string path;
@@ -42,6 +49,10 @@ class Prompts {
                                                          const std::string& checkBox) = 0;
   // 0xRRGGBB; the chooser keeps 16 custom colours shared by every call.
   virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
+  // A folder to write into (made by the caller when it is new).
+  virtual std::optional<std::string> chooseFolder(const std::string& caption) = 0;
+  // Times and rate, starting from initial; nothing when cancelled.
+  virtual std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial) = 0;
 };
 
 // The prompts every window uses; the editor installs Qt's, tests their own.
@@ -59,6 +70,8 @@ class QtPrompts : public Prompts {
   std::optional<SaveChoice> saveFileWithCheckBox(const FileFilter& filter,
                                                  const std::string& checkBox) override;
   std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
+  std::optional<std::string> chooseFolder(const std::string& caption) override;
+  std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial) override;
 
  private:
   QWidget* owner_ = nullptr;
@@ -76,7 +89,7 @@ int messageBoxTitleWidth(const QMessageBox& box);
 class TestPrompts : public Prompts {
  public:
   struct Asked {
-    std::string kind;  // "message", "open", "save", "colour"
+    std::string kind;  // "message", "open", "save", "colour", "folder", "times"
     std::string text;  // message text, or the filter's name
     std::string caption;
     MessageButtons buttons = MessageButtons::ok;
@@ -86,6 +99,8 @@ class TestPrompts : public Prompts {
   std::deque<std::optional<std::string>> files;  // for open and save, with or without a check box
   std::deque<bool> checks;                       // the check box ticked; empty: as it starts
   std::deque<std::optional<std::uint32_t>> colours;
+  std::deque<std::optional<std::string>> folders;
+  std::deque<std::optional<TimeRange>> timeRanges;
   std::vector<Asked> asked;
 
   Answer message(const std::string& text, const std::string& caption, MessageButtons buttons,
@@ -95,6 +110,8 @@ class TestPrompts : public Prompts {
   std::optional<SaveChoice> saveFileWithCheckBox(const FileFilter& filter,
                                                  const std::string& checkBox) override;
   std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
+  std::optional<std::string> chooseFolder(const std::string& caption) override;
+  std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial) override;
 };
 
 }  // namespace vandrel::ui
