@@ -14,7 +14,8 @@ namespace vandrel::exporting {
 inline constexpr int kVideoWidth = 640;
 inline constexpr int kVideoHeight = 480;
 inline constexpr int kMaxVideoRate = 240;            // frames per second
-inline constexpr int kMaxVideoFrames = 24 * 60 * 60;  // past this a slip of the keys is likelier than a wish
+// An hour at 24 frames a second; a longer range is likelier a slip of the keys.
+inline constexpr int kMaxVideoFrames = 60 * 60 * 24;
 
 enum class VideoKind { unknown, webm, mp4, pngSequence };
 
