@@ -13,6 +13,7 @@
 #include "app/memory_guard.h"
 #include "app/scene_commands.h"
 #include "app/texture_command.h"
+#include "app/video_command.h"
 #include "editor/shell/editor.h"
 
 namespace {
@@ -114,14 +115,24 @@ int main(int argc, char** argv) {
   meshCommand->add_option("-o,--output", mesh.output, "output (.raw or .obj)")->required();
 
   vandrel::app::SceneCommandOptions renderOptions;
-  CLI::App* renderCommand = app.add_subcommand("render", "Draw one frame of a scene into a 640 x 480 PNG");
+  vandrel::app::VideoCommandOptions video;
+  CLI::App* renderCommand = app.add_subcommand(
+      "render", "Draw one frame of a scene into a 640 x 480 PNG, or with --from, --to and --fps a video");
   renderCommand->add_option("input", renderOptions.input, "scene (.vsc or .vsl)")->required();
   renderCommand->add_option("--scene", renderOptions.scene, "scene number (default 0)");
-  renderCommand->add_option("--tau", renderOptions.tau, "animation time (default 0)");
+  auto* tauOption = renderCommand->add_option("--tau", renderOptions.tau, "animation time (default 0)");
+  auto* fromOption = renderCommand->add_option("--from", video.from, "video: tau of the first frame");
+  auto* toOption = renderCommand->add_option(
+      "--to", video.to, "video: tau of the last frame when one falls on it; the video plays at the 3D view's "
+                        "speed, frame i at from + i x 3.068 / fps (pi/1024 of tau a millisecond)");
+  auto* fpsOption = renderCommand->add_option("--fps", video.fps, "video: frames per second, 1..240");
+  for (auto* videoOption : {fromOption, toOption, fpsOption}) tauOption->excludes(videoOption);
   renderCommand->add_option("--camera", renderOptions.camera, "camera list entry 0..254");
   renderCommand->add_flag("--clean", renderOptions.cleanView,
                           "clean view: no suns, lamps, invisible objects or guides");
-  renderCommand->add_option("-o,--output", renderOptions.output, "output image (.png)")->required();
+  renderCommand->add_option("-o,--output", renderOptions.output,
+                            "output image (.png); a video: .webm (VP9), .mp4 (H.264) or frames as OUT_%04d.png")
+      ->required();
 
   try {
     app.parse(argc, argv);
@@ -153,7 +164,9 @@ int main(int argc, char** argv) {
       }
       return vandrel::app::runMeshCommand(mesh, std::cerr);
     }
-    if (*renderCommand) return vandrel::app::runRenderCommand(renderOptions, std::cerr);
+    if (*renderCommand)
+      return video.any() ? vandrel::app::runVideoCommand(renderOptions, video, std::cerr, isatty(2))
+                         : vandrel::app::runRenderCommand(renderOptions, std::cerr);
     if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
     if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
     return 2;

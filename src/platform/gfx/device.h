@@ -49,8 +49,11 @@ class Device {
 
   using PresentHandler = std::function<void(const std::uint32_t* pixels, int width, int height)>;
   void setPresentHandler(PresentHandler handler) { presentHandler_ = std::move(handler); }
+  const PresentHandler& presentHandler() const { return presentHandler_; }
 
   const DeviceState& state() const { return state_; }
+  // Puts back every state captured earlier with state(), as a state block does.
+  void setState(const DeviceState& state) { state_ = state; }
 
  private:
   DeviceState state_;
