@@ -518,7 +518,6 @@ bool SceneExporter::build(std::string* error) {
 
   geometry::updateViewRotation(kWorldCamera);
   geometry::expandClones();
-  total_ = count;
 
   // Lights first, as the frame sets them: the first eight suns and lamps, moved by
   // their modifiers from a fixed grid position.
@@ -540,17 +539,33 @@ bool SceneExporter::build(std::string* error) {
     if (model_.nodes.size() > before) lightNodes.push_back(static_cast<int>(before));
   }
 
-  std::vector<int> meshNodes;
-  for (int i = 0; i < count; ++i) {
-    sc.currentObject = static_cast<std::uint8_t>(i);
-    const SceneObject o = scene::currentObjectRecord();
+  // What the clean view draws: objects of the catalogue's codes, not hidden, not
+  // the marker; of those, the postprocessors and depth cleaners have no surface here.
+  auto shown = [&](int i, const SceneObject& o) {
     const bool drawn = o.primitive < scene::kPrimitiveKinds && o.alphaMode < scene::kAlphaModes &&
                        o.normalMode < scene::kNormalModes;
     const bool hidden = o.normalMode == 5 || o.primitive == scene::kSun || o.primitive == scene::kLamp ||
                         (markerShown && i == scene::kMarkerObject);
-    if (drawn && !hidden && o.primitive == scene::kPostprocessor) ++leftOut_.postprocessors;
-    if (drawn && !hidden && o.primitive == scene::kZbufCleaner) ++leftOut_.depthCleaners;
-    if (drawn && !hidden && o.primitive != scene::kPostprocessor && o.primitive != scene::kZbufCleaner) {
+    return drawn && !hidden;
+  };
+  auto hasSurface = [](const SceneObject& o) {
+    return o.primitive != scene::kPostprocessor && o.primitive != scene::kZbufCleaner;
+  };
+  std::set<int> plannedSlots;
+  for (int i = 0; i < count; ++i) {
+    const SceneObject& o = scene::objectRecord(store.currentScene, i);
+    if (shown(i, o) && hasSurface(o) && isStoredSlot(o.texture) && slotEntryCount(o.texture) > 1)
+      plannedSlots.insert(o.texture);
+  }
+  total_ = count + static_cast<int>(plannedSlots.size());
+
+  std::vector<int> meshNodes;
+  for (int i = 0; i < count; ++i) {
+    sc.currentObject = static_cast<std::uint8_t>(i);
+    const SceneObject o = scene::currentObjectRecord();
+    if (shown(i, o) && o.primitive == scene::kPostprocessor) ++leftOut_.postprocessors;
+    if (shown(i, o) && o.primitive == scene::kZbufCleaner) ++leftOut_.depthCleaners;
+    if (shown(i, o) && hasSurface(o)) {
       const std::size_t before = model_.nodes.size();
       addMeshObject(i, o);
       if (model_.nodes.size() > before) meshNodes.push_back(static_cast<int>(before));
@@ -574,8 +589,9 @@ bool SceneExporter::build(std::string* error) {
   camera(settings.currentCamera, "текущая камера");
   for (int k = 0; k < render::kStoredCameras; ++k) camera(settings.cameraList[k], "камера " + std::to_string(k));
 
-  total_ = count + static_cast<int>(textureOfSlot_.size());
   if (!addTextures(error)) return false;
+  // Objects whose mesh came out empty leave their textures unused.
+  if (done_ < total_ && progress_.step) progress_.step(total_, total_);
 
   tinygltf::Scene s;
   s.name = "сцена " + std::to_string(store.currentScene);

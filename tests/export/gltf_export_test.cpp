@@ -244,7 +244,13 @@ class GltfMapping : public GltfExport {
 TEST_F(GltfMapping, MaterialsLightsAndCamerasMapAsStated) {
   GltfReport report;
   std::string error;
-  ASSERT_TRUE(writeGltfScene(path("mapped.glb"), {}, &report, &error)) << error;
+  std::vector<std::pair<int, int>> steps;
+  GltfProgress progress;
+  progress.step = [&](int done, int total) { steps.emplace_back(done, total); };
+  ASSERT_TRUE(writeGltfScene(path("mapped.glb"), progress, &report, &error)) << error;
+  // Nine objects, then the one texture, counted against a total known from the start.
+  ASSERT_EQ(steps.size(), 10u);
+  for (std::size_t k = 0; k < steps.size(); ++k) EXPECT_EQ(steps[k], std::make_pair(int(k) + 1, 10));
   EXPECT_EQ(report.leftOut,
             "в glTF не вошли: постпроцессоры (1), zbuf cleaner (1), второй слой текстуры с отражением (1), туман");
   const tinygltf::Model model = readGlb(path("mapped.glb"));
@@ -291,20 +297,38 @@ TEST_F(GltfMapping, MaterialsLightsAndCamerasMapAsStated) {
   EXPECT_NEAR(model.cameras[0].perspective.yfov, 2 * std::atan(0.75), 1e-6);
   EXPECT_DOUBLE_EQ(model.cameras[0].perspective.aspectRatio, 640.0 / 480);
   EXPECT_NEAR(model.cameras[0].perspective.znear, 0.5 / 1.5, 1e-3);
-  // Every corner of the sphere lands on the screen where the renderer puts it.
-  scene::sceneStore.scenes[0].currentObject = 0;
-  geometry::updateViewRotation(render::renderSettings.currentCamera);
-  geometry::buildCurrentObjectMesh(render::meshInputs());
-  const tinygltf::Node* sphere = nullptr;
-  for (const tinygltf::Node& n : model.nodes)
-    if (objectOf(n) == 0) sphere = &n;
-  const std::vector<float> world = floats(model, model.meshes.at(sphere->mesh).primitives[0].attributes.at("POSITION"));
-  ASSERT_EQ(world.size(), geometry::meshState.vertexCount * 3u);
-  for (int k = 0; k < geometry::meshState.vertexCount; k += 3) {
-    const auto seen = throughGltfCamera(model, first, {world[3 * k], world[3 * k + 1], world[3 * k + 2]});
-    const auto drawn = throughRenderer(geometry::meshState.vertices[k]);
-    ASSERT_NEAR(seen[0], drawn[0], 1e-4) << k;
-    ASSERT_NEAR(seen[1], drawn[1], 1e-4) << k;
+  // Every corner of the sphere (culling counter-clockwise triangles) and of the
+  // plane (culling clockwise ones) lands on the screen where the renderer puts it,
+  // and a triangle the renderer draws faces a glTF viewer with its front.
+  for (int object : {0, 1}) {
+    SCOPED_TRACE("object " + std::to_string(object));
+    scene::sceneStore.scenes[0].currentObject = static_cast<std::uint8_t>(object);
+    geometry::updateViewRotation(render::renderSettings.currentCamera);
+    geometry::buildCurrentObjectMesh(render::meshInputs());
+    const geometry::MeshState& m = geometry::meshState;
+    const tinygltf::Node* node = nullptr;
+    for (const tinygltf::Node& n : model.nodes)
+      if (objectOf(n) == object) node = &n;
+    const std::vector<float> world = floats(model, model.meshes.at(node->mesh).primitives[0].attributes.at("POSITION"));
+    ASSERT_EQ(world.size(), m.vertexCount * 3u);
+    auto area = [](const std::array<std::array<double, 2>, 3>& p) {  // > 0: counter-clockwise, y up
+      return (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[2][0] - p[0][0]) * (p[1][1] - p[0][1]);
+    };
+    int fronts = 0;
+    for (int t = 0; t < m.vertexCount; t += 3) {
+      std::array<std::array<double, 2>, 3> seen, drawn;
+      for (int k = 0; k < 3; ++k) {
+        seen[k] = throughGltfCamera(model, first, {world[3 * (t + k)], world[3 * (t + k) + 1], world[3 * (t + k) + 2]});
+        drawn[k] = throughRenderer(m.vertices[t + k]);
+      }
+      ASSERT_NEAR(seen[0][0], drawn[0][0], 1e-4) << t;
+      ASSERT_NEAR(seen[0][1], drawn[0][1], 1e-4) << t;
+      if (std::abs(area(drawn)) < 1e-9) continue;
+      const bool rendererDraws = object == 0 ? area(drawn) < 0 : area(drawn) > 0;
+      EXPECT_EQ(area(seen) > 0, rendererDraws) << "triangle " << t / 3;
+      fronts += rendererDraws;
+    }
+    EXPECT_GT(fronts, 0);
   }
 }
 
