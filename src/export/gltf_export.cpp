@@ -15,7 +15,6 @@
 #include <set>
 #include <sstream>
 #include <system_error>
-#include <tuple>
 #include <vector>
 
 #include "export/gltf_scene_state.h"
@@ -25,6 +24,7 @@
 #include "geometry/modifiers.h"
 #include "materials/materials.h"
 #include "platform/gfx/d3d9_types.h"
+#include "platform/gfx/pipeline.h"
 #include "platform/os/files.h"
 #include "platform/os/image_output.h"
 #include "render/device_setup.h"
@@ -64,7 +64,7 @@ Vec3 gltfFromDirect3D(double x, double y, double z) { return {x, -z, -y}; }
 constexpr geometry::Camera kWorldCamera{0, 0, 0, 0, 0, -1, 0, 1.0};
 
 constexpr int kMaxLights = render::kMaxSceneLights;
-constexpr double kBackBufferAspect = 640.0 / 480.0;
+constexpr double kBackBufferAspect = static_cast<double>(gfx::kBackBufferWidth) / gfx::kBackBufferHeight;
 // glTF's threshold for "т.альфаканал": the renderer keeps a pixel whose alpha is at least 1.
 constexpr double kAlphaTestCutoff = 1.0 / 255.0;
 
@@ -309,7 +309,7 @@ void SceneExporter::addMeshObject(int index, const SceneObject& o) {
 
   std::vector<std::array<float, 3>> positions(count), normals(count);
   std::vector<std::array<float, 2>> texcoords(count);
-  std::vector<std::array<float, 4>> colours;
+  std::vector<std::uint32_t> diffuse(count);
   bool white = true;
   const bool keep = keepsWinding(o.normalMode);
   for (int t = 0; t < count; t += 3) {
@@ -320,7 +320,9 @@ void SceneExporter::addMeshObject(int index, const SceneObject& o) {
       const gfx::Vertex& v = m.vertices[order[k]];
       p[k] = gltfFromDirect3D(v.x, v.y, v.z);
       positions[t + k] = {static_cast<float>(p[k].x), static_cast<float>(p[k].y), static_cast<float>(p[k].z)};
+      // The repeats cU and cV are already in them, and glTF wraps as the device does.
       texcoords[t + k] = {v.tu, v.tv};
+      diffuse[t + k] = v.diffuse;
       white = white && v.diffuse == 0xFFFFFFFFu;
     }
     // glTF wants unit normals; where the surface has none (a pole, "Нормаль: 0")
@@ -338,16 +340,11 @@ void SceneExporter::addMeshObject(int index, const SceneObject& o) {
       normals[t + k] = {static_cast<float>(n.x / L), static_cast<float>(n.y / L), static_cast<float>(n.z / L)};
     }
   }
-  if (!white) {
-    colours.resize(count);
-    for (int t = 0; t < count; ++t) {
-      const int s = t - t % 3, k = t % 3;
-      const int source = k == 0 || keep ? t : (k == 1 ? s + 2 : s + 1);
-      const std::uint32_t c = m.vertices[source].diffuse;
-      colours[t] = {((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f,
-                    ((c >> 24) & 0xFF) / 255.0f};
-    }
-  }
+  std::vector<std::array<float, 4>> colours;
+  if (!white)
+    for (const std::uint32_t c : diffuse)
+      colours.push_back({((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f,
+                         ((c >> 24) & 0xFF) / 255.0f});
 
   tinygltf::Primitive primitive;
   primitive.mode = TINYGLTF_MODE_TRIANGLES;
@@ -412,20 +409,17 @@ void SceneExporter::addLight(int index, const SceneObject& o) {
 void SceneExporter::addCamera(const geometry::Camera& camera, const std::string& name) {
   if (!(camera.zoom > 0)) return;
   geometry::updateViewRotation(camera);
-  // Rows of the view rotation: the screen's right, down and depth in world axes.
-  Vec3 rows[3];
-  const Vec3 axes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  // The view rotation turns world axis k into column k of R; R's rows are then the
+  // screen's right, its downward and its depth direction in world axes.
+  double R[3][3];
   for (int k = 0; k < 3; ++k) {
-    double X = axes[k].x, Y = axes[k].y, Z = axes[k].z;
-    render::detail::rotateByView(X, Y, Z);
-    const double column[3] = {X, Y, Z};
-    (k == 0 ? rows[0].x : k == 1 ? rows[0].y : rows[0].z) = column[0];
-    (k == 0 ? rows[1].x : k == 1 ? rows[1].y : rows[1].z) = column[1];
-    (k == 0 ? rows[2].x : k == 1 ? rows[2].y : rows[2].z) = column[2];
+    double v[3] = {k == 0 ? 1.0 : 0.0, k == 1 ? 1.0 : 0.0, k == 2 ? 1.0 : 0.0};
+    render::detail::rotateByView(v[0], v[1], v[2]);
+    for (int r = 0; r < 3; ++r) R[r][k] = v[r];
   }
-  const Vec3 right = gltfFromWorld(rows[0]);
-  const Vec3 up = gltfFromWorld(rows[1] * -1);
-  const Vec3 forward = gltfFromWorld(rows[2]);
+  const Vec3 right = gltfFromWorld({R[0][0], R[0][1], R[0][2]});
+  const Vec3 up = gltfFromWorld({-R[1][0], -R[1][1], -R[1][2]});
+  const Vec3 forward = gltfFromWorld({R[2][0], R[2][1], R[2][2]});
   const Vec3 point{camera.eyeX / 64, camera.eyeY / 64, camera.eyeZ / 64};
   const Vec3 eye = gltfFromWorld(point) - forward * (4 / camera.zoom);
 
