@@ -9,6 +9,7 @@
 #include <string>
 #include <tuple>
 
+#include "app/export_command.h"
 #include "app/file_commands.h"
 #include "app/memory_guard.h"
 #include "app/scene_commands.h"
@@ -19,7 +20,7 @@
 namespace {
 
 bool isSubcommand(const std::string& word) {
-  for (const char* name : {"texture", "mesh", "render", "info", "resave"})
+  for (const char* name : {"texture", "mesh", "render", "export", "info", "resave"})
     if (word == name) return true;
   return false;
 }
@@ -134,6 +135,17 @@ int main(int argc, char** argv) {
                             "output image (.png); a video: .webm (VP9), .mp4 (H.264) or frames as OUT_%04d.png")
       ->required();
 
+  vandrel::app::SceneCommandOptions exportOptions;
+  CLI::App* exportCommand = app.add_subcommand("export", "Write a scene of a pack as glTF 2.0 (.glb or .gltf)");
+  exportCommand->add_option("input", exportOptions.input, "pack (.vsc) or scene layer (.vsl)")->required();
+  exportCommand->add_option("--scene", exportOptions.scene, "scene number (default 0)");
+  exportCommand->add_option("--tau", exportOptions.tau, "animation time (default 0)");
+  exportCommand->add_option("--quality", exportOptions.quality, "render quality 0..255 (default 128)");
+  exportCommand->add_option("--camera", exportOptions.camera, "camera list entry 0..254 as the current camera");
+  exportCommand->add_option("-o,--output", exportOptions.output,
+                            "output: .glb, or .gltf with NAME.bin and its textures beside it")
+      ->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {  // --help or --version
@@ -167,6 +179,7 @@ int main(int argc, char** argv) {
     if (*renderCommand)
       return video.any() ? vandrel::app::runVideoCommand(renderOptions, video, std::cerr, isatty(2))
                          : vandrel::app::runRenderCommand(renderOptions, std::cerr);
+    if (*exportCommand) return vandrel::app::runExportCommand(exportOptions, std::cerr);
     if (*infoCommand) return vandrel::app::runInfoCommand(infoPath, std::cout, std::cerr);
     if (*resaveCommand) return vandrel::app::runResaveCommand(resaveInput, resaveOutput, std::cerr);
     return 2;
