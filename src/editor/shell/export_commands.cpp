@@ -7,14 +7,22 @@
 
 #include "editor/shell/editor.h"
 #include "editor/shell/frame_window.h"
+#include "export/gltf_export.h"
 #include "export/texture_set.h"
+#include "export/video.h"
 #include "platform/ui/prompts.h"
+#include "render/frame.h"
 
 namespace vandrel::shell {
 
 namespace {
 
 constexpr int kDoneNoticeMilliseconds = 8000;
+const ui::FileFilter kGltfFilter{"glTF 2.0", "*.glb *.gltf"};
+const ui::FileFilter kVideoFilter{"Видео", "*.webm *.mp4 *.png"};
+// What the chooser first offers: the first three seconds at the view's speed.
+constexpr double kDefaultVideoSeconds = 3;
+constexpr int kDefaultVideoRate = 30;
 
 void tellFailure(const std::string& error) {
   ui::prompts().message(error, kTitle, ui::MessageButtons::ok, ui::MessageIcon::error);
@@ -56,6 +64,23 @@ class Progress {
 
 }  // namespace
 
+void exportScene() {
+  const std::optional<std::string> path = ui::prompts().saveFile(kGltfFilter);
+  if (!path) return;
+  Progress progress(QStringLiteral("glTF: %v из %m"));
+  exporting::GltfProgress steps;
+  steps.step = [&](int done, int total) { progress.show(done, total); };
+  exporting::GltfReport report;
+  std::string error;
+  if (!exporting::writeGltfScene(*path, steps, &report, &error)) {
+    tellFailure(error);
+    return;
+  }
+  QString text = QStringLiteral("Сцена записана: %1").arg(QString::fromStdString(*path));
+  if (!report.leftOut.empty()) text += QStringLiteral("; ") + QString::fromStdString(report.leftOut);
+  notice(text);
+}
+
 void exportTextures() {
   const int total = exporting::textureSetSize();
   if (total == 0) {
@@ -73,6 +98,34 @@ void exportTextures() {
     return;
   }
   notice(QStringLiteral("Текстур записано: %1 в %2").arg(total).arg(QString::fromStdString(*folder)));
+}
+
+void recordVideo() {
+  const ui::TimeRange initial{0, kDefaultVideoSeconds * exporting::kTauPerSecond, kDefaultVideoRate};
+  const std::optional<ui::TimeRange> times = ui::prompts().chooseTimeRange("Записать видео", initial);
+  if (!times) return;
+  const exporting::VideoRange range{times->from, times->to, times->framesPerSecond};
+  if (range.to < range.from) {
+    tellFailure("Конец видео раньше его начала");
+    return;
+  }
+  if ((range.to - range.from) * range.rate / exporting::kTauPerSecond >= exporting::kMaxVideoFrames) {
+    tellFailure("Видео длиннее " + std::to_string(exporting::kMaxVideoFrames) + " кадров");
+    return;
+  }
+  const std::optional<std::string> path = ui::prompts().saveFile(kVideoFilter);
+  if (!path) return;
+  Progress progress(QStringLiteral("Кадры: %v из %m"));
+  exporting::VideoProgress steps;
+  steps.frameWritten = [&](int written, int total) { progress.show(written, total); };
+  std::string error;
+  if (!exporting::writeVideo(*path, range, render::frameState.view, steps, &error)) {
+    tellFailure(error);
+    return;
+  }
+  notice(QStringLiteral("Видео записано: %1 (%2 кадров)")
+             .arg(QString::fromStdString(*path))
+             .arg(exporting::videoFrameCount(range)));
 }
 
 }  // namespace vandrel::shell

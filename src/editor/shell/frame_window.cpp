@@ -94,7 +94,9 @@ void FrameWindow::buildMenu() {
   add(file, kSavePackAs, "Сохранить пакет как...");
   add(file, kClearScene, "Стереть сцену");
   file->addSeparator();
+  add(file, kExportScene, "Экспорт сцены (glTF)...");
   add(file, kExportTextures, "Экспорт текстур...");
+  add(file, kRecordVideo, "Записать видео...");
   file->addSeparator();
   add(file, kHelp, "Помощь");
   file->addSeparator();
@@ -139,7 +141,9 @@ void FrameWindow::command(int id) {
     case kSavePack: savePack(); break;
     case kSavePackAs: savePackAs(); break;
     case kClearScene: scene::eraseSceneAfterAsking(); break;
+    case kExportScene: exportScene(); break;
     case kExportTextures: exportTextures(); break;
+    case kRecordVideo: recordVideo(); break;
     case kHelp: showHelp(); break;
     case kReadLayout: readCurrentLayout(); break;
     case kWriteLayout: writeLayout(f.layoutIndex); break;
