@@ -123,7 +123,7 @@ void recordVideo() {
     tellFailure(error);
     return;
   }
-  notice(QStringLiteral("Видео записано: %1 (%2 кадров)")
+  notice(QStringLiteral("Видео записано: %1 (кадров: %2)")
              .arg(QString::fromStdString(*path))
              .arg(exporting::videoFrameCount(range)));
 }
