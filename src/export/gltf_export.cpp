@@ -515,12 +515,7 @@ bool SceneExporter::build(std::string* error) {
 
   // Lights first, as the frame sets them: the first eight suns and lamps, moved by
   // their modifiers from a fixed grid position.
-  geometry::MeshState& m = geometry::meshState;
-  geometry::selectAllPoints();
-  m.cubeFace = 0;
-  m.i = m.j = 0;
-  m.N = m.M = 0;
-  m.tu0 = m.tv0 = 0;
+  geometry::prepareSinglePoint();
   std::vector<int> lightNodes;
   int lights = 0;
   for (int i = 0; i < count && lights < kMaxLights; ++i) {

@@ -26,6 +26,15 @@ void resetMeshState() {
 
 void selectAllPoints() { std::fill(meshState.selection.begin(), meshState.selection.end(), 1); }
 
+void prepareSinglePoint() {
+  selectAllPoints();
+  MeshState& m = meshState;
+  m.cubeFace = 0;
+  m.i = m.j = 0;
+  m.N = m.M = 0;
+  m.tu0 = m.tv0 = 0;
+}
+
 void selectGridPoints(int rows, int columns) {
   std::vector<std::uint8_t>& flags = meshState.selection;
   if (flags.size() != static_cast<std::size_t>(kGridCapacity)) return;

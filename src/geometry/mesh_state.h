@@ -57,6 +57,11 @@ void resetMeshState();
 
 // Sets every selection flag to 1 (start of a grid build and of the light set-up).
 void selectAllPoints();
+
+// Every point selected and a fixed grid position (face 0, point 0 of an empty
+// grid, texture origin 0): the modifiers read the grid position too, so a single
+// point moved by them (a light) never depends on whichever mesh was built last.
+void prepareSinglePoint();
 // Sets the flags of the points (i, j), i < rows and j < columns, to 1: a grid
 // build reads no others, and the whole table is far larger than most grids.
 void selectGridPoints(int rows, int columns);

@@ -97,14 +97,7 @@ void setLights(Device& d) {
   d.setRenderState(D3DRS_NORMALIZENORMALS, kTrue);
   for (int j = 0; j < kLightCount; ++j) d.lightEnable(j, false);
 
-  geometry::MeshState& m = geometry::meshState;
-  geometry::selectAllPoints();
-  // The modifiers read the grid position too: give them a fixed one, so a light
-  // never depends on whichever mesh the previous frame built last.
-  m.cubeFace = 0;
-  m.i = m.j = 0;
-  m.N = m.M = 0;
-  m.tu0 = m.tv0 = 0;
+  geometry::prepareSinglePoint();
 
   scene::Scene& sc = scene::currentSceneRecord();
   const std::uint8_t saved = sc.currentObject;
