@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "export/gltf_scene_state.h"
+#include "export/texture_set.h"
 #include "geometry/clones.h"
 #include "geometry/mesh_build.h"
 #include "geometry/mesh_state.h"
@@ -32,8 +33,6 @@
 #include "render/render_settings.h"
 #include "scene/catalogues.h"
 #include "scene/scene_store.h"
-#include "texgen/dispatcher.h"
-#include "texgen/slot_rebuilds.h"
 #include "texgen/texture_store.h"
 
 namespace vandrel::exporting {
@@ -70,14 +69,6 @@ constexpr double kAlphaTestCutoff = 1.0 / 255.0;
 
 double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
-// The texture slots a pack stores and the exporter rebuilds; 0 is the last frame's
-// copy, 254 and 255 belong to the texture animation.
-bool isStoredSlot(int n) { return n >= 1 && n <= 253; }
-
-int slotEntryCount(int n) {
-  const texgen::TextureStore& s = texgen::textureStore;
-  return n == s.currentSlot ? s.entryCount : s.slots[n].entryCount;
-}
 
 // Blinn-Phong's exponent as glTF's perceptual roughness: the microfacet width
 // alpha = sqrt(2 / (power + 2)) that matches the highlight, and roughness =
@@ -263,7 +254,7 @@ class SceneExporter {
 };
 
 int SceneExporter::materialFor(const SceneObject& o) {
-  const int slot = isStoredSlot(o.texture) && slotEntryCount(o.texture) > 1 ? o.texture : -1;
+  const int slot = slotHasLog(o.texture) ? o.texture : -1;
   const MaterialKey key{o.material, slot, o.alphaMode, isDoubleSided(o.normalMode)};
   if (auto found = materials_.find(key); found != materials_.end()) return found->second;
 
@@ -450,13 +441,11 @@ bool SceneExporter::addTextures(std::string* error) {
   model_.textures.resize(textureOfSlot_.size());
   model_.images.resize(textureOfSlot_.size());
 
-  const int current = texgen::textureStore.currentSlot;
   bool failed = false;
-  auto encode = [&](int slot) {
-    // A selection makes the slot's device texture anew: the frames after the
-    // export must still find the slot's image in it.
-    render::uploadCurrentTexture();
-    if (failed || !textureOfSlot_.contains(slot)) return;
+  std::set<int> slots;
+  for (const auto& [slot, texture] : textureOfSlot_) slots.insert(slot);
+  visitSlotImages(slots, [&](int slot) {
+    if (failed) return;
     const texgen::TextureStore& s = texgen::textureStore;
     const bool alpha = alphaSlots_.contains(slot);
     std::string png;
@@ -481,19 +470,7 @@ bool SceneExporter::addTextures(std::string* error) {
     model_.textures[index].sampler = 0;
     model_.textures[index].source = index;
     step();
-  };
-  // Runs of used slots one after the other, so that no unused slot is replayed.
-  texgen::SlotWalk walk;
-  walk.afterSelect = encode;
-  auto it = textureOfSlot_.begin();
-  while (it != textureOfSlot_.end()) {
-    const int first = it->first;
-    int last = first;
-    while (++it != textureOfSlot_.end() && it->first == last + 1) last = it->first;
-    texgen::selectSlotsInTurn(first, last, walk);
-  }
-  texgen::selectSlot(current);
-  render::uploadCurrentTexture();
+  });
   return !failed;
 }
 
@@ -543,7 +520,7 @@ bool SceneExporter::build(std::string* error) {
   std::set<int> plannedSlots;
   for (int i = 0; i < count; ++i) {
     const SceneObject& o = scene::objectRecord(store.currentScene, i);
-    if (shown(i, o) && hasSurface(o) && isStoredSlot(o.texture) && slotEntryCount(o.texture) > 1)
+    if (shown(i, o) && hasSurface(o) && slotHasLog(o.texture))
       plannedSlots.insert(o.texture);
   }
   total_ = count + static_cast<int>(plannedSlots.size());

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "render/device_setup.h"
 #include "texgen/dispatcher.h"
 #include "texgen/slot_rebuilds.h"
 #include "texgen/texture_store.h"
@@ -16,15 +17,35 @@ std::string textureSetFileName(int slot) {
   return name;
 }
 
-int textureSetSize() {
+bool slotHasLog(int slot) {
+  if (slot < kFirstSetSlot || slot > kLastSetSlot) return false;
   const texgen::TextureStore& s = texgen::textureStore;
+  // The current slot's live count is the one that counts.
+  return (slot == s.currentSlot ? s.entryCount : s.slots[slot].entryCount) > 1;
+}
+
+int textureSetSize() {
   int count = 0;
-  for (int n = kFirstSetSlot; n <= kLastSetSlot; ++n) {
-    // The current slot's live count is the one that counts.
-    const int entries = n == s.currentSlot ? s.entryCount : s.slots[n].entryCount;
-    count += entries > 1;
-  }
+  for (int n = kFirstSetSlot; n <= kLastSetSlot; ++n) count += slotHasLog(n);
   return count;
+}
+
+void visitSlotImages(const std::set<int>& slots, const std::function<void(int slot)>& each) {
+  const int current = texgen::textureStore.currentSlot;
+  texgen::SlotWalk walk;
+  walk.afterSelect = [&](int slot) {
+    render::uploadCurrentTexture();
+    if (slots.contains(slot)) each(slot);
+  };
+  // Runs of neighbours, so that no slot between them is replayed for nothing.
+  for (auto it = slots.begin(); it != slots.end();) {
+    const int first = *it;
+    int last = first;
+    while (++it != slots.end() && *it == last + 1) last = *it;
+    texgen::selectSlotsInTurn(first, last, walk);
+  }
+  texgen::selectSlot(current);
+  render::uploadCurrentTexture();
 }
 
 bool writeTextureSet(const std::string& folder, os::PngChannels channels, const TextureSetProgress& progress,
@@ -36,13 +57,14 @@ bool writeTextureSet(const std::string& folder, os::PngChannels channels, const 
     if (error) *error = "'" + folder + "': cannot make the folder (" + (made ? made.message() : "not a folder") + ")";
     return false;
   }
-  const int total = textureSetSize();
-  const int current = texgen::textureStore.currentSlot;
+  std::set<int> slots;
+  for (int n = kFirstSetSlot; n <= kLastSetSlot; ++n)
+    if (slotHasLog(n)) slots.insert(n);
+  const int total = static_cast<int>(slots.size());
   int written = 0;
   bool failed = false;
-  texgen::SlotWalk walk;
   // The walk cannot be stopped; after a failure the remaining slots are only selected.
-  walk.afterSelect = [&](int slot) {
+  visitSlotImages(slots, [&](int slot) {
     if (failed) return;
     const texgen::TextureStore& s = texgen::textureStore;
     const std::string path = (fs::path(folder) / textureSetFileName(slot)).string();
@@ -52,9 +74,7 @@ bool writeTextureSet(const std::string& folder, os::PngChannels channels, const 
     }
     ++written;
     if (progress.fileWritten) progress.fileWritten(slot, written, total);
-  };
-  texgen::selectSlotsInTurn(kFirstSetSlot, kLastSetSlot, walk);
-  texgen::selectSlot(current);
+  });
   return !failed;
 }
 

@@ -3,6 +3,7 @@
 // from its log at its stored size.
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "platform/os/image_output.h"
@@ -16,8 +17,18 @@ constexpr int kLastSetSlot = 253;
 // "slot_NNN.png"
 std::string textureSetFileName(int slot);
 
-// Slots kFirstSetSlot..kLastSetSlot whose log is not empty (entry count 2 or more).
+// A slot kFirstSetSlot..kLastSetSlot whose log is not empty (entry count 2 or more).
+bool slotHasLog(int slot);
+
+// How many slots have a log.
 int textureSetSize();
+
+// Makes each of the slots given that has a log current in turn (runs of
+// neighbours replayed on every core) and calls each(slot) with the slot's final
+// image in the current layers. Each image also goes to its device texture, which
+// the selection made anew, so the 3D view keeps drawing it. Then the slot that was
+// current is current again, its layers rebuilt as a selection leaves them.
+void visitSlotImages(const std::set<int>& slots, const std::function<void(int slot)>& each);
 
 struct TextureSetProgress {
   // After each file written: the slot, how many files so far, and of how many.

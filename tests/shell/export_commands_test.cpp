@@ -5,6 +5,7 @@
 
 #include "editor/shell/pack_commands.h"
 #include "export/video.h"
+#include "render/device_setup.h"
 #include "render/frame.h"
 #include "scene/scene_store.h"
 #include "shell/editor_fixture.h"
@@ -26,9 +27,19 @@ class ExportCommands : public EditorTest {
   }
 };
 
+// The device's copy of every slot's image, as the 3D view draws it.
+std::vector<std::vector<std::uint32_t>> deviceTextures() {
+  std::vector<std::vector<std::uint32_t>> images;
+  for (const auto& texture : render::deviceSetup.textures)
+    if (texture) images.emplace_back(texture->pixels(), texture->pixels() + texture->edge() * texture->edge());
+  return images;
+}
+
 TEST_F(ExportCommands, TexturesGoToTheChosenFolderAndTheEditedSlotStaysCurrent) {
   texgen::selectSlot(3);
+  render::uploadCurrentTexture();
   const int entries = texgen::textureStore.entryCount;
+  const auto shown = deviceTextures();
   prompts.folders = {path("set")};
   editor.frame->command(kExportTextures);
   ASSERT_EQ(prompts.asked.size(), 1u);
@@ -37,6 +48,7 @@ TEST_F(ExportCommands, TexturesGoToTheChosenFolderAndTheEditedSlotStaysCurrent) 
   EXPECT_TRUE(fs::exists(path("set/slot_003.png")));
   EXPECT_EQ(texgen::textureStore.currentSlot, 3);
   EXPECT_EQ(texgen::textureStore.entryCount, entries);
+  EXPECT_TRUE(deviceTextures() == shown) << "the 3D view would draw other textures";
   EXPECT_FALSE(editor.frame->progress()->isVisible());
   EXPECT_EQ(editor.frame->progress()->format(), "Текстуры: %v из %m");  // as a pack load shows it
   EXPECT_TRUE(editor.frame->statusBar()->currentMessage().contains(QString::fromStdString(path("set"))));
