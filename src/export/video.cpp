@@ -7,16 +7,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -66,12 +62,6 @@ std::optional<FramePattern> framePattern(const std::string& path) {
   return p;
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string writeFailure(const std::string& path, const std::string& reason) {
   return "Не удалось записать файл «" + path + "»: " + reason;
 }
@@ -110,19 +100,17 @@ class PngSequence : public Output {
 // VP9 in WebM or H.264 in MP4, through libavcodec and libavformat.
 class EncodedVideo : public Output {
  public:
-  ~EncodedVideo() override {
-    release();
-    if (!finished_ && !temporary_.empty()) ::unlink(temporary_.c_str());
-  }
+  ~EncodedVideo() override { release(); }  // the file, unless committed, goes with file_
 
   bool open(const std::string& path, VideoKind kind, int rate, std::string* error) {
     target_ = path;
     // Failures come back as one message of ours; the libraries' own chatter on
     // stderr would only bury it.
     av_log_set_level(AV_LOG_QUIET);
-    if (!makeTemporary(error)) return false;
+    if (!file_.open(path, error)) return false;
+    const char* newFile = file_.newFilePath().c_str();
     const bool webm = kind == VideoKind::webm;
-    if (int code = avformat_alloc_output_context2(&format_, nullptr, webm ? "webm" : "mp4", temporary_.c_str());
+    if (int code = avformat_alloc_output_context2(&format_, nullptr, webm ? "webm" : "mp4", newFile);
         code < 0)
       return fail(code, error);
     const AVCodec* codec = avcodec_find_encoder_by_name(webm ? "libvpx-vp9" : "libx264");
@@ -163,7 +151,7 @@ class EncodedVideo : public Output {
     stream_->time_base = codec_->time_base;
     stream_->avg_frame_rate = codec_->framerate;
 
-    if (int code = avio_open(&format_->pb, temporary_.c_str(), AVIO_FLAG_WRITE); code < 0) return fail(code, error);
+    if (int code = avio_open(&format_->pb, newFile, AVIO_FLAG_WRITE); code < 0) return fail(code, error);
     AVDictionary* muxing = nullptr;
     // The index first, so that a player can start before the whole file is there.
     if (!webm) av_dict_set(&muxing, "movflags", "+faststart", 0);
@@ -200,45 +188,10 @@ class EncodedVideo : public Output {
     if (!writePackets(error)) return false;
     if (int code = av_write_trailer(format_); code < 0) return fail(code, error);
     if (int code = avio_closep(&format_->pb); code < 0) return fail(code, error);
-    // On the disk before it replaces anything, as every save of the program is.
-    if (!syncPath(temporary_, error)) return false;
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return fail(AVERROR(errno), error);
-    finished_ = true;
-    syncPath(folderOf(target_), nullptr);
-    return true;
+    return file_.commit(error);
   }
 
  private:
-  bool makeTemporary(std::string* error) {
-    const std::size_t slash = target_.rfind('/');
-    const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    const std::string stem = folderOf(target_) + "/." + name + ".";
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      char tail[16];
-      std::snprintf(tail, sizeof tail, "%08x", static_cast<unsigned>(random()));
-      const std::string candidate = stem + tail;
-      const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd >= 0) {
-        ::close(fd);
-        temporary_ = candidate;
-        return true;
-      }
-      if (errno != EEXIST) break;
-    }
-    if (error) *error = writeFailure(target_, os::describeError(errno));
-    return false;
-  }
-
-  static bool syncPath(const std::string& path, std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    const int err = errno;
-    if (fd >= 0) ::close(fd);
-    if (!synced && error) *error = writeFailure(path, os::describeError(err));
-    return synced;
-  }
-
   bool writePackets(std::string* error) {
     for (;;) {
       const int received = avcodec_receive_packet(codec_, packet_);
@@ -266,7 +219,8 @@ class EncodedVideo : public Output {
     format_ = nullptr;
   }
 
-  std::string target_, temporary_;
+  std::string target_;
+  os::FileWriter file_;  // the new file beside the target, put in its place when finished
   AVFormatContext* format_ = nullptr;
   AVStream* stream_ = nullptr;
   AVCodecContext* codec_ = nullptr;
@@ -274,7 +228,6 @@ class EncodedVideo : public Output {
   AVFrame* frame_ = nullptr;
   AVPacket* packet_ = nullptr;
   std::int64_t next_ = 0;
-  bool finished_ = false;
 };
 
 // Frames drawn one after another, each as if it were the only one: a frame leaves

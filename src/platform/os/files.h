@@ -43,6 +43,9 @@ class FileWriter {
   bool open(const std::string& path, std::string* error);
   // False from the first failure on; commit then reports it.
   bool write(std::string_view data);
+  // The new file, for a library that writes it by name itself (an encoder that
+  // goes back to rewrite its index); commit then puts it in place all the same.
+  const std::string& newFilePath() const { return temporary_; }
   bool commit(std::string* error);
 
  private:
