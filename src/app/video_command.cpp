@@ -24,7 +24,7 @@ std::string checkRange(const VideoCommandOptions& v) {
   if (*v.from > *v.to) return "--from must not be after --to";
   if (*v.fps < 1 || *v.fps > exporting::kMaxVideoRate)
     return "--fps must be 1.." + std::to_string(exporting::kMaxVideoRate);
-  if ((*v.to - *v.from) * *v.fps / exporting::kTauPerSecond >= exporting::kMaxVideoFrames)
+  if (exporting::videoRangeTooLong({*v.from, *v.to, *v.fps}))
     return "at most " + std::to_string(exporting::kMaxVideoFrames) + " frames: shorten the range or lower --fps";
   return "";
 }

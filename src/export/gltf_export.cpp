@@ -572,10 +572,6 @@ bool SceneExporter::build(std::string* error) {
 
 std::string stemOf(const std::string& path) { return fs::path(path).stem().string(); }
 
-bool endsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // tinygltf writes a ".gltf" with its buffer only to files of its own choosing and
 // checks no write: it writes into a private folder, and the text read back from
 // there goes to its place through our writer, which does check.
@@ -608,8 +604,8 @@ bool gltfText(tinygltf::Model& model, const std::string& binName, std::string* t
 }  // namespace
 
 bool writeGltfScene(const std::string& path, const GltfProgress& progress, GltfReport* report, std::string* error) {
-  const bool binary = endsWith(path, ".glb");
-  if (!binary && !endsWith(path, ".gltf")) {
+  const bool binary = path.ends_with(".glb");
+  if (!binary && !path.ends_with(".gltf")) {
     if (error) *error = "'" + path + "': файл glTF должен оканчиваться на .glb или .gltf";
     return false;
   }

@@ -34,11 +34,6 @@ namespace {
 
 using Output = VideoWriter::Output;
 
-bool endsWith(const std::string& s, const char* suffix) {
-  const std::size_t n = std::strlen(suffix);
-  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
 // A sequence's name around its frame number field.
 struct FramePattern {
   std::string before, after;
@@ -46,7 +41,7 @@ struct FramePattern {
 };
 
 std::optional<FramePattern> framePattern(const std::string& path) {
-  if (!endsWith(path, ".png")) return std::nullopt;
+  if (!path.ends_with(".png")) return std::nullopt;
   const std::size_t percent = path.find('%');
   if (percent == std::string::npos || path.find('%', percent + 1) != std::string::npos) return std::nullopt;
   std::size_t k = percent + 1;
@@ -311,8 +306,8 @@ class LoneFrames {
 }  // namespace
 
 VideoKind videoKindOf(const std::string& path) {
-  if (endsWith(path, ".webm")) return VideoKind::webm;
-  if (endsWith(path, ".mp4")) return VideoKind::mp4;
+  if (path.ends_with(".webm")) return VideoKind::webm;
+  if (path.ends_with(".mp4")) return VideoKind::mp4;
   if (framePattern(path)) return VideoKind::pngSequence;
   return VideoKind::unknown;
 }
@@ -331,6 +326,10 @@ int videoFrameCount(const VideoRange& range) {
   const double span = (range.to - range.from) * range.rate / kTauPerSecond;
   if (!(span >= 0)) return 0;
   return static_cast<int>(std::min(std::floor(span + 1e-9), static_cast<double>(kMaxVideoFrames))) + 1;
+}
+
+bool videoRangeTooLong(const VideoRange& range) {
+  return (range.to - range.from) * range.rate / kTauPerSecond >= kMaxVideoFrames;
 }
 
 double videoFrameTime(const VideoRange& range, int frame) {

@@ -38,6 +38,8 @@ struct VideoRange {
   int rate = 30;
 };
 int videoFrameCount(const VideoRange& range);
+// More frames than kMaxVideoFrames: refused rather than cut.
+bool videoRangeTooLong(const VideoRange& range);
 double videoFrameTime(const VideoRange& range, int frame);
 
 // Opens an output, takes 640 x 480 frames and finishes the file. A video is

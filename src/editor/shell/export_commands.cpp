@@ -109,7 +109,7 @@ void recordVideo() {
     tellFailure("Конец видео раньше его начала");
     return;
   }
-  if ((range.to - range.from) * range.rate / exporting::kTauPerSecond >= exporting::kMaxVideoFrames) {
+  if (exporting::videoRangeTooLong(range)) {
     tellFailure("Видео длиннее " + std::to_string(exporting::kMaxVideoFrames) + " кадров");
     return;
   }
