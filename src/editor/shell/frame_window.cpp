@@ -17,6 +17,7 @@
 #include "editor/shell/help_window.h"
 #include "editor/shell/layouts.h"
 #include "editor/shell/pack_commands.h"
+#include "platform/os/status_line.h"
 #include "platform/ui/tool_windows.h"
 
 namespace vandrel::shell {
@@ -61,9 +62,12 @@ FrameWindow::FrameWindow() {
   statusBar()->addPermanentWidget(progress_, 1);
   buildMenu();
   setChecks();
+  os::statusLine.set(this, [this](const std::string& text) {
+    statusBar()->showMessage(QString::fromStdString(text), kNoticeMilliseconds);
+  });
 }
 
-FrameWindow::~FrameWindow() = default;
+FrameWindow::~FrameWindow() { os::statusLine.clear(this); }
 
 QMdiSubWindow* FrameWindow::addWindow(QWidget* widget, bool closable) {
   auto* sub = new ToolSubWindow;
