@@ -45,6 +45,13 @@ class CaptionMoves : public QObject {
   int focusCode_;
 };
 
+// The widget or one of its children has the keyboard focus of its window (also
+// while the application is not the active one).
+bool holdsKeyboardFocus(const QWidget* widget) {
+  const QWidget* focus = widget->window()->focusWidget();
+  return focus && (focus == widget || widget->isAncestorOf(focus));
+}
+
 }  // namespace
 
 void registerToolWindow(const ToolWindow& window) {
@@ -78,10 +85,17 @@ void resizeAndRaise(QWidget* window, int width, int height) {
 }
 
 void takeFocusOnMouseMove(int focusCode) {
-  if (shellFlags.activeToolCode == focusCode) return;
   if (shellFlags.autoFocusOff && focusCode != kFocusPreview) return;
-  if (ToolWindow* w = toolWindowWithCode(focusCode))
-    (w->focus ? w->focus : w->window)->setFocus(Qt::MouseFocusReason);
+  const ToolWindow* w = toolWindowWithCode(focusCode);
+  QWidget* target = w ? (w->focus ? w->focus : w->window) : nullptr;
+  if (shellFlags.activeToolCode == focusCode) {
+    // A click into a window outside automatic focus (the clones dialog, the help)
+    // takes the keys without changing the code; the window under the mouse takes
+    // them back, or its keys would go to a window the user has left.
+    if (target && !holdsKeyboardFocus(target)) target->setFocus(Qt::MouseFocusReason);
+    return;
+  }
+  if (target) target->setFocus(Qt::MouseFocusReason);
   shellFlags.activeToolCode = focusCode;
   foldHelper();
 }
