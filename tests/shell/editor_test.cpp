@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QImage>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -14,14 +16,19 @@
 
 #include "pack/complex_pack.h"
 #include "render/frame.h"
+#include "render/view_navigation.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
 #include "shell/editor_fixture.h"
+#include "editor/scene/scenes_dialog.h"
 #include "editor/shell/help_window.h"
 #include "editor/shell/pack_commands.h"
 
 namespace vandrel::shell::test {
 namespace {
+
+// The caption as the window manager shows it, with Qt's unsaved mark filled in.
+QString shownTitle() { return editor.frame->windowHandle()->title(); }
 
 TEST_F(EditorTest, StartsInOrderWithSnapshotOneLayoutOneAndTheHelpHidden) {
   writeLayoutFile(0, {300, 40, 1100, 640});
@@ -29,7 +36,7 @@ TEST_F(EditorTest, StartsInOrderWithSnapshotOneLayoutOneAndTheHelpHidden) {
   EXPECT_EQ(scene::undoCounter, 1);
   EXPECT_EQ(viewWindow()->geometry(), QRect(300, 40, 800, 800 * 505 / 640));  // the view keeps its aspect
   EXPECT_FALSE(editor.helpWindow->isVisible());
-  EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
+  EXPECT_EQ(shownTitle(), "VandreL v.2.3");
   EXPECT_TRUE(editor.frame->isMaximized());  // title bar and close button on screen
   EXPECT_TRUE(editor.frame->action(kAutoFocusOn)->isChecked());
   EXPECT_TRUE(editor.frame->action(kFoldingWindows)->isChecked());
@@ -183,7 +190,8 @@ TEST_F(EditorTest, SavingAsksForANameOnceThenKeepsIt) {
   EXPECT_EQ(prompts.asked[0].kind, "save");
   EXPECT_EQ(prompts.asked[0].text, "Vandrel complex pack");
   EXPECT_TRUE(exists("work.vsc"));
-  EXPECT_EQ(editor.frame->windowTitle().toStdString(), path("work.vsc"));
+  EXPECT_EQ(shownTitle(), "work.vsc — VandreL");
+  EXPECT_EQ(editor.frame->statusBar()->currentMessage().toStdString(), "Пакет записан: " + path("work.vsc"));
   std::remove(path("work.vsc").c_str());
   editor.frame->command(kSavePack);
   EXPECT_EQ(prompts.asked.size(), 1u);
@@ -201,34 +209,78 @@ TEST_F(EditorTest, AFailedSaveSaysWhyAndLeavesTheWorkUnsaved) {
   EXPECT_TRUE(workUnsaved());
 }
 
-TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
+TEST_F(EditorTest, LoadingAsksAboutChangedWorkBeforeTheChooserAndABadPackChangesNothing) {
   ASSERT_TRUE(start());
-  prompts.files = {path("bad.vsc"), std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")};
-  file("bad.vsc", "not a pack at all");
   scene::currentObjectRecord().posX = 77;
+  // Cancelling the question keeps the work and opens no chooser.
   QTest::mouseDClick(editor.frame->area()->viewport(), Qt::LeftButton, {}, QPoint(1000, 550));
-  ASSERT_EQ(prompts.asked.size(), 2u);
-  EXPECT_EQ(prompts.asked[0].kind, "open");
-  EXPECT_NE(prompts.asked[1].text.find("bad.vsc"), std::string::npos);
-  EXPECT_EQ(scene::currentObjectRecord().posX, 77);
-  EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
-
-  // A good pack over changed work asks first; cancelling keeps the work, "Нет" loads.
-  editor.frame->command(kLoadPack);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].text, "Сохранить изменения в пакете?");
+  EXPECT_EQ(prompts.asked[0].buttons, ui::MessageButtons::yesNoCancel);
+  // "Нет" opens the chooser; a file that is no pack is told and changes nothing.
+  prompts.answers = {ui::Answer::no};
+  prompts.files = {path("bad.vsc")};
+  file("bad.vsc", "not a pack at all");
+  QTest::mouseDClick(editor.frame->area()->viewport(), Qt::LeftButton, {}, QPoint(1000, 550));
   ASSERT_EQ(prompts.asked.size(), 4u);
-  EXPECT_EQ(prompts.asked[3].text, "Сохранить изменения в пакете?");
-  EXPECT_EQ(prompts.asked[3].buttons, ui::MessageButtons::yesNoCancel);
+  EXPECT_EQ(prompts.asked[2].kind, "open");
+  EXPECT_NE(prompts.asked[3].text.find("bad.vsc"), std::string::npos);
   EXPECT_EQ(scene::currentObjectRecord().posX, 77);
+  EXPECT_EQ(shownTitle(), "VandreL v.2.3*");
+
   prompts.files = {std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")};
   prompts.answers = {ui::Answer::no};
   editor.frame->command(kLoadPack);
-  EXPECT_EQ(editor.frame->windowTitle(), VANDREL_SOURCE_DIR "/examples/demo.vsc");
+  EXPECT_EQ(prompts.asked[4].text, "Сохранить изменения в пакете?");
+  EXPECT_EQ(prompts.asked[5].kind, "open");
+  EXPECT_EQ(shownTitle(), "demo.vsc — VandreL");
   EXPECT_GT(scene::currentSceneRecord().objectCount, 1);
   EXPECT_EQ(scene::undoCounter, 1);
   EXPECT_FALSE(editor.frame->progress()->isVisible());
   idleFrame();  // the demo's clone ring fills its slots: generated clones are not changes
   EXPECT_FALSE(workUnsaved());
   EXPECT_NE(scene::objectRecord(0, 5).scaleX, 0);  // and telling so left the first copy in place
+}
+
+// The "Правка" menu's undo is the 3D view's Backspace; redo walks back up until an
+// edit drops the rest. The caption marks the work unsaved soon after an edit.
+TEST_F(EditorTest, EditMenuUndoesAndRedoesAndTheCaptionMarksUnsavedWork) {
+  ASSERT_TRUE(start({file("demo.vsc", slurp(VANDREL_SOURCE_DIR "/examples/demo.vsc"))}));
+  QStringList menus;
+  for (const QAction* menu : editor.frame->menuBar()->actions()) menus << menu->text();
+  EXPECT_EQ(menus, QStringList({"Файл", "Правка", "Окна"}));
+  EXPECT_EQ(editor.frame->action(kUndo)->text(), "Отменить");
+  EXPECT_EQ(editor.frame->action(kRedo)->text(), "Повторить");
+  EXPECT_EQ(editor.frame->action(kSavePack)->shortcut(), QKeySequence("Ctrl+S"));  // shown in the menu
+  EXPECT_EQ(shownTitle(), "demo.vsc — VandreL");
+  editor.frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(editor.frame));
+
+  const int objects = scene::currentSceneRecord().objectCount;
+  auto count = [objects] { return scene::currentSceneRecord().objectCount - objects; };
+  for (int i = 0; i < 2; ++i) ui::sendCommand(ui::WindowId::scenes, scene::kObjectCreate);
+  QTest::keyClick(editor.view, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(count(), 1);
+  EXPECT_EQ(render::viewState.depthMode, 0);  // not the view's Z
+  QTest::keyClick(editor.view, Qt::Key_Backspace);
+  EXPECT_EQ(count(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([] { return editor.frame->isWindowModified(); }, 2000));
+  EXPECT_EQ(shownTitle(), "demo.vsc* — VandreL");
+  QTest::keyClick(editor.view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(count(), 1);
+  QTest::keyClick(editor.frame, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(count(), 2);
+  QTest::keyClick(editor.frame, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(count(), 2);  // nothing further
+  editor.frame->action(kUndo)->trigger();
+  EXPECT_EQ(count(), 1);
+  ui::sendCommand(ui::WindowId::scenes, scene::kObjectCreate);
+  QTest::keyClick(editor.view, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(count(), 2);  // the new edit dropped what redo could reach
+
+  QTest::keyClick(editor.view, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(shownTitle(), "demo.vsc — VandreL");
+  EXPECT_EQ(editor.frame->statusBar()->currentMessage().toStdString(), "Пакет записан: " + path("demo.vsc"));
 }
 
 TEST_F(EditorTest, ClosingAsksOnlyWhenTheWorkChanged) {

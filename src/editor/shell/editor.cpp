@@ -165,6 +165,7 @@ bool startEditor(const EditorOptions& options) {
   ui::registerToolWindow({editor.frame, editor.frame, ui::kFocusFrame, -1, false, false});
 
   editor.view = new render::ViewWindow;
+  editor.frame->passUndoKeys(editor.view);
   QMdiSubWindow* view = editor.frame->addWindow(editor.view);
   view->setGeometry(kViewGeometry);
   ui::registerToolWindow({view, editor.view, ui::kFocusView, ui::kSlotView, false, false});
