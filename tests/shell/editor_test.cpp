@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 #include "pack/complex_pack.h"
 #include "render/frame.h"
@@ -369,6 +371,60 @@ TEST_F(EditorTest, WithoutADisplayTheEditorSaysSoAndFails) {
   const std::string said = slurp(path("err.txt"));
   EXPECT_NE(said.find("display"), std::string::npos);
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+}
+
+// Every tool window inside the frame's area and no folded strip under another
+// window: at start-up, with each foldable dialog open, and after "Раскрытые окна",
+// which also leaves them side by side where the area has room. Run in a child of
+// the test below, on a scaled screen.
+TEST_F(EditorTest, TheArrangementStaysInsideTheFrame) {
+  if (!std::getenv("VANDREL_ARRANGEMENT_CHECK")) GTEST_SKIP() << "run by TheDefaultArrangementFitsAScaledFullHdScreen";
+  QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));  // as the editor has it
+  ASSERT_TRUE(start());
+  QMdiArea* area = editor.frame->area();
+  const QRect room = area->viewport()->rect();
+  const int slots[] = {0, 1, 2, 4, 5, 6, 7, 8, 10};
+  auto check = [&](const std::string& when, bool sideBySide) {
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    for (int slot : slots) {
+      const ui::ToolWindow* t = ui::toolWindowInSlot(slot);
+      const QRect g = t->window->geometry();
+      const std::string name = t->window->windowTitle().toStdString();
+      EXPECT_TRUE(room.contains(g)) << when << ": " << name << " at " << g.x() << "," << g.y() << " " << g.width()
+                                    << "x" << g.height() << " in " << room.width() << "x" << room.height();
+      const bool strip = t->foldable && g.height() == ui::kFoldHeight;
+      for (qsizetype i = stack.indexOf(static_cast<QMdiSubWindow*>(t->window)) + 1; strip && i < stack.size(); ++i)
+        EXPECT_FALSE(stack[i]->isVisible() && stack[i]->geometry().intersects(g))
+            << when << ": " << name << " under " << stack[i]->windowTitle().toStdString();
+      for (int other : slots)
+        if (sideBySide && other != slot)
+          EXPECT_FALSE(ui::toolWindowInSlot(other)->window->geometry().intersects(g)) << when << ": " << name;
+    }
+  };
+  check("start", false);
+  for (int code : {ui::kFocusTextureEditor, ui::kFocusTextureAnimation, ui::kFocusScenes, ui::kFocusModifiers,
+                   ui::kFocusMaterials}) {
+    ui::takeFocusOnMouseMove(code);
+    check("open " + std::to_string(code), false);
+  }
+  editor.frame->command(kUnfoldedWindows);
+  check("unfolded", room.width() >= 1900);  // an unscaled Full HD frame holds them all side by side
+}
+
+TEST_F(EditorTest, TheDefaultArrangementFitsAScaledFullHdScreen) {
+  const std::string screen = file("screen.json", R"({"screens": [{"name": "hd", "x": 0, "y": 0,
+      "width": 1920, "height": 1080, "logicalDpi": 96, "dpr": 1}]})");
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  for (const char* scale : {"1", "1.25", "1.5"}) {
+    const std::string command = std::string("VANDREL_ARRANGEMENT_CHECK=1 QT_SCALE_FACTOR=") + scale +
+                                " QT_QPA_PLATFORM=offscreen:configfile=" + screen + " " + self +
+                                " --gtest_filter=EditorTest.TheArrangementStaysInsideTheFrame >" + path("out.txt") +
+                                " 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string said = slurp(path("out.txt"));
+    EXPECT_EQ(status, 0) << "scale " << scale << "\n" << said;
+    EXPECT_NE(said.find("[  PASSED  ] 1 test."), std::string::npos) << "scale " << scale << "\n" << said;
+  }
 }
 
 }  // namespace

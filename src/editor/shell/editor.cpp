@@ -1,9 +1,11 @@
 #include "editor/shell/editor.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFont>
 #include <QIcon>
+#include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMdiArea>
@@ -59,6 +61,7 @@ namespace {
 const QRect kViewGeometry(265, 0, 640, 480);
 const QRect kPreviewGeometry(0, 0, 265, 302);
 constexpr double kFallbackRefreshRate = 60;  // when the screen does not tell
+constexpr int kMaximiseWaitMilliseconds = 500;
 // The frame's normal (not maximised) size leaves this much of the screen on each
 // side, so a restored frame keeps its title bar on screen.
 constexpr double kRestoredMargin = 0.05;
@@ -125,6 +128,20 @@ void showFrameMaximised() {
     editor.frame->setGeometry(free.adjusted(dx, dy, -dx, -dy));
   }
   editor.frame->showMaximized();
+}
+
+// The window manager maximises the frame a moment after it was asked to; the
+// default arrangement fits the windows into the area as the maximised frame has it.
+// Without a window manager that does, the frame keeps its size and the wait ends.
+void waitUntilMaximised() {
+  const QSize restored = editor.frame->size();
+  QElapsedTimer clock;
+  clock.start();
+  while (editor.frame->size() == restored && clock.elapsed() < kMaximiseWaitMilliseconds) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (editor.frame->size() == restored) QThread::msleep(5);
+  }
+  editor.frame->layout()->activate();
 }
 
 // A file too large for the machine's memory (a pack of huge grids, say) fails an
@@ -211,6 +228,7 @@ bool startEditor(const EditorOptions& options) {
   editor.helpWindow->move(editor.help->documentedGeometry().topLeft());
   editor.helpWindow->hide();
 
+  waitUntilMaximised();
   placeDefaultLayout();
   readLayout(0);
   ui::foldHelper();  // start tidy: the dialogs without the focus as strips
