@@ -79,7 +79,10 @@ FrameWindow::FrameWindow() {
   });
 }
 
-FrameWindow::~FrameWindow() { os::statusLine.clear(this); }
+FrameWindow::~FrameWindow() {
+  qApp->removeEventFilter(this);
+  os::statusLine.clear(this);
+}
 
 QMdiSubWindow* FrameWindow::addWindow(QWidget* widget, bool closable) {
   auto* sub = new ToolSubWindow;
