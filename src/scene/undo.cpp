@@ -9,6 +9,7 @@
 namespace vandrel::scene {
 
 std::int32_t undoCounter = 0;
+std::int32_t redoLimit = 0;
 
 namespace {
 
@@ -20,33 +21,44 @@ bool snapshotPath(std::int32_t number, std::string* path, std::string* error) {
   return true;
 }
 
-}  // namespace
-
-void resetUndo() { undoCounter = 0; }
-
-bool checkpoint(std::string* error) {
-  const std::int32_t next = undoCounter + 1;
-  std::string path;
-  if (!snapshotPath(next, &path, error)) return false;
-  if (!os::writeFile(path, writeAllScenes(), error)) return false;
-  undoCounter = next;
-  return true;
-}
-
-bool undo(std::string* error) {
-  if (undoCounter <= 1) return false;
+// Replaces the scenes with snapshot `number`, keeping the current scene and
+// bringing the selection inside the restored counts.
+bool restoreSnapshot(std::int32_t number, std::string* error) {
   std::string path, text;
-  if (!snapshotPath(undoCounter - 1, &path, error)) return false;
+  if (!snapshotPath(number, &path, error)) return false;
   if (!os::readFile(path, &text, error)) return false;
 
   const int scene = sceneStore.currentScene;
-  --undoCounter;
+  undoCounter = number;
   readAllScenes(text);
   sceneStore.currentScene = static_cast<std::uint8_t>(scene);
   clampSelection();  // the snapshot may hold fewer scenes, objects or modifiers
   refreshScenesDialog();
   refreshModifiersDialog();
   return true;
+}
+
+}  // namespace
+
+void resetUndo() { undoCounter = redoLimit = 0; }
+
+bool checkpoint(std::string* error) {
+  const std::int32_t next = undoCounter + 1;
+  std::string path;
+  if (!snapshotPath(next, &path, error)) return false;
+  if (!os::writeFile(path, writeAllScenes(), error)) return false;
+  undoCounter = redoLimit = next;
+  return true;
+}
+
+bool undo(std::string* error) {
+  if (undoCounter <= 1) return false;
+  return restoreSnapshot(undoCounter - 1, error);
+}
+
+bool redo(std::string* error) {
+  if (undoCounter >= redoLimit) return false;
+  return restoreSnapshot(undoCounter + 1, error);
 }
 
 }  // namespace vandrel::scene

@@ -10,7 +10,7 @@
 namespace vandrel::scene::test {
 namespace {
 
-TEST_F(Snapshots, OneHistoryLineWithoutRedo) {
+TEST_F(Snapshots, OneHistoryLineThatRedoWalksUntilTheNextEdit) {
   ASSERT_TRUE(checkpoint());
   EXPECT_EQ(snapshot(1), writeAllScenes());
   EXPECT_FALSE(undo());  // right after start-up there is nothing to go back to
@@ -22,15 +22,28 @@ TEST_F(Snapshots, OneHistoryLineWithoutRedo) {
   ASSERT_TRUE(checkpoint());
   insertObject(false);
   ASSERT_TRUE(checkpoint());
+  const std::string twoObjects = writeAllScenes();
+  EXPECT_FALSE(redo());  // nothing undone yet
   ASSERT_TRUE(undo());
   EXPECT_EQ(undoCounter, 2);
   EXPECT_EQ(sceneStore.currentScene, 1);             // kept across the undo
   EXPECT_EQ(currentSceneRecord().currentObject, 0);  // brought inside the restored count
   EXPECT_EQ(refreshes, 2);                           // by the reader and by undo
+  ASSERT_TRUE(undo());
+  ASSERT_TRUE(redo());
+  ASSERT_TRUE(redo());
+  EXPECT_EQ(undoCounter, 3);
+  EXPECT_EQ(writeAllScenes(), twoObjects);
+  EXPECT_EQ(sceneStore.currentScene, 0);  // where snapshot 1 left the user, as undo keeps it
+  EXPECT_FALSE(redo());
+  ASSERT_TRUE(undo());
 
+  // A new edit after an undo drops what redo could have reached.
   clearCurrentScene();
   ASSERT_TRUE(checkpoint());
   EXPECT_EQ(undoCounter, 3);
+  EXPECT_EQ(snapshot(3), writeAllScenes());
+  EXPECT_FALSE(redo());
   EXPECT_EQ(snapshot(3), writeAllScenes());
   ASSERT_TRUE(undo());
   ASSERT_TRUE(undo());

@@ -1,6 +1,9 @@
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -11,17 +14,23 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 #include "pack/complex_pack.h"
 #include "render/frame.h"
+#include "render/view_navigation.h"
 #include "scene/scene_store.h"
 #include "scene/undo.h"
 #include "shell/editor_fixture.h"
+#include "editor/scene/scenes_dialog.h"
 #include "editor/shell/help_window.h"
 #include "editor/shell/pack_commands.h"
 
 namespace vandrel::shell::test {
 namespace {
+
+// The caption as the window manager shows it, with Qt's unsaved mark filled in.
+QString shownTitle() { return editor.frame->windowHandle()->title(); }
 
 TEST_F(EditorTest, StartsInOrderWithSnapshotOneLayoutOneAndTheHelpHidden) {
   writeLayoutFile(0, {300, 40, 1100, 640});
@@ -29,7 +38,7 @@ TEST_F(EditorTest, StartsInOrderWithSnapshotOneLayoutOneAndTheHelpHidden) {
   EXPECT_EQ(scene::undoCounter, 1);
   EXPECT_EQ(viewWindow()->geometry(), QRect(300, 40, 800, 800 * 505 / 640));  // the view keeps its aspect
   EXPECT_FALSE(editor.helpWindow->isVisible());
-  EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
+  EXPECT_EQ(shownTitle(), "VandreL v.2.3");
   EXPECT_TRUE(editor.frame->isMaximized());  // title bar and close button on screen
   EXPECT_TRUE(editor.frame->action(kAutoFocusOn)->isChecked());
   EXPECT_TRUE(editor.frame->action(kFoldingWindows)->isChecked());
@@ -183,7 +192,8 @@ TEST_F(EditorTest, SavingAsksForANameOnceThenKeepsIt) {
   EXPECT_EQ(prompts.asked[0].kind, "save");
   EXPECT_EQ(prompts.asked[0].text, "Vandrel complex pack");
   EXPECT_TRUE(exists("work.vsc"));
-  EXPECT_EQ(editor.frame->windowTitle().toStdString(), path("work.vsc"));
+  EXPECT_EQ(shownTitle(), "work.vsc — VandreL");
+  EXPECT_EQ(editor.frame->statusBar()->currentMessage().toStdString(), "Пакет записан: " + path("work.vsc"));
   std::remove(path("work.vsc").c_str());
   editor.frame->command(kSavePack);
   EXPECT_EQ(prompts.asked.size(), 1u);
@@ -201,34 +211,78 @@ TEST_F(EditorTest, AFailedSaveSaysWhyAndLeavesTheWorkUnsaved) {
   EXPECT_TRUE(workUnsaved());
 }
 
-TEST_F(EditorTest, LoadingAPackShowsItsPathAndABadOneChangesNothing) {
+TEST_F(EditorTest, LoadingAsksAboutChangedWorkBeforeTheChooserAndABadPackChangesNothing) {
   ASSERT_TRUE(start());
-  prompts.files = {path("bad.vsc"), std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")};
-  file("bad.vsc", "not a pack at all");
   scene::currentObjectRecord().posX = 77;
+  // Cancelling the question keeps the work and opens no chooser.
   QTest::mouseDClick(editor.frame->area()->viewport(), Qt::LeftButton, {}, QPoint(1000, 550));
-  ASSERT_EQ(prompts.asked.size(), 2u);
-  EXPECT_EQ(prompts.asked[0].kind, "open");
-  EXPECT_NE(prompts.asked[1].text.find("bad.vsc"), std::string::npos);
-  EXPECT_EQ(scene::currentObjectRecord().posX, 77);
-  EXPECT_EQ(editor.frame->windowTitle(), "VandreL v.2.3");
-
-  // A good pack over changed work asks first; cancelling keeps the work, "Нет" loads.
-  editor.frame->command(kLoadPack);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].text, "Сохранить изменения в пакете?");
+  EXPECT_EQ(prompts.asked[0].buttons, ui::MessageButtons::yesNoCancel);
+  // "Нет" opens the chooser; a file that is no pack is told and changes nothing.
+  prompts.answers = {ui::Answer::no};
+  prompts.files = {path("bad.vsc")};
+  file("bad.vsc", "not a pack at all");
+  QTest::mouseDClick(editor.frame->area()->viewport(), Qt::LeftButton, {}, QPoint(1000, 550));
   ASSERT_EQ(prompts.asked.size(), 4u);
-  EXPECT_EQ(prompts.asked[3].text, "Сохранить изменения в пакете?");
-  EXPECT_EQ(prompts.asked[3].buttons, ui::MessageButtons::yesNoCancel);
+  EXPECT_EQ(prompts.asked[2].kind, "open");
+  EXPECT_NE(prompts.asked[3].text.find("bad.vsc"), std::string::npos);
   EXPECT_EQ(scene::currentObjectRecord().posX, 77);
+  EXPECT_EQ(shownTitle(), "VandreL v.2.3*");
+
   prompts.files = {std::string(VANDREL_SOURCE_DIR "/examples/demo.vsc")};
   prompts.answers = {ui::Answer::no};
   editor.frame->command(kLoadPack);
-  EXPECT_EQ(editor.frame->windowTitle(), VANDREL_SOURCE_DIR "/examples/demo.vsc");
+  EXPECT_EQ(prompts.asked[4].text, "Сохранить изменения в пакете?");
+  EXPECT_EQ(prompts.asked[5].kind, "open");
+  EXPECT_EQ(shownTitle(), "demo.vsc — VandreL");
   EXPECT_GT(scene::currentSceneRecord().objectCount, 1);
   EXPECT_EQ(scene::undoCounter, 1);
   EXPECT_FALSE(editor.frame->progress()->isVisible());
   idleFrame();  // the demo's clone ring fills its slots: generated clones are not changes
   EXPECT_FALSE(workUnsaved());
   EXPECT_NE(scene::objectRecord(0, 5).scaleX, 0);  // and telling so left the first copy in place
+}
+
+// The "Правка" menu's undo is the 3D view's Backspace; redo walks back up until an
+// edit drops the rest. The caption marks the work unsaved soon after an edit.
+TEST_F(EditorTest, EditMenuUndoesAndRedoesAndTheCaptionMarksUnsavedWork) {
+  ASSERT_TRUE(start({file("demo.vsc", slurp(VANDREL_SOURCE_DIR "/examples/demo.vsc"))}));
+  QStringList menus;
+  for (const QAction* menu : editor.frame->menuBar()->actions()) menus << menu->text();
+  EXPECT_EQ(menus, QStringList({"Файл", "Правка", "Окна"}));
+  EXPECT_EQ(editor.frame->action(kUndo)->text(), "Отменить");
+  EXPECT_EQ(editor.frame->action(kRedo)->text(), "Повторить");
+  EXPECT_EQ(editor.frame->action(kSavePack)->shortcut(), QKeySequence("Ctrl+S"));  // shown in the menu
+  EXPECT_EQ(shownTitle(), "demo.vsc — VandreL");
+  editor.frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(editor.frame));
+
+  const int objects = scene::currentSceneRecord().objectCount;
+  auto count = [objects] { return scene::currentSceneRecord().objectCount - objects; };
+  for (int i = 0; i < 2; ++i) ui::sendCommand(ui::WindowId::scenes, scene::kObjectCreate);
+  QTest::keyClick(editor.view, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(count(), 1);
+  EXPECT_EQ(render::viewState.depthMode, 0);  // not the view's Z
+  QTest::keyClick(editor.view, Qt::Key_Backspace);
+  EXPECT_EQ(count(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([] { return editor.frame->isWindowModified(); }, 2000));
+  EXPECT_EQ(shownTitle(), "demo.vsc* — VandreL");
+  QTest::keyClick(editor.view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(count(), 1);
+  QTest::keyClick(editor.frame, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(count(), 2);
+  QTest::keyClick(editor.frame, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(count(), 2);  // nothing further
+  editor.frame->action(kUndo)->trigger();
+  EXPECT_EQ(count(), 1);
+  ui::sendCommand(ui::WindowId::scenes, scene::kObjectCreate);
+  QTest::keyClick(editor.view, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(count(), 2);  // the new edit dropped what redo could reach
+
+  QTest::keyClick(editor.view, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(shownTitle(), "demo.vsc — VandreL");
+  EXPECT_EQ(editor.frame->statusBar()->currentMessage().toStdString(), "Пакет записан: " + path("demo.vsc"));
 }
 
 TEST_F(EditorTest, ClosingAsksOnlyWhenTheWorkChanged) {
@@ -317,6 +371,60 @@ TEST_F(EditorTest, WithoutADisplayTheEditorSaysSoAndFails) {
   const std::string said = slurp(path("err.txt"));
   EXPECT_NE(said.find("display"), std::string::npos);
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+}
+
+// Every tool window inside the frame's area and no folded strip under another
+// window: at start-up, with each foldable dialog open, and after "Раскрытые окна",
+// which also leaves them side by side where the area has room. Run in a child of
+// the test below, on a scaled screen.
+TEST_F(EditorTest, TheArrangementStaysInsideTheFrame) {
+  if (!std::getenv("VANDREL_ARRANGEMENT_CHECK")) GTEST_SKIP() << "run by TheDefaultArrangementFitsAScaledFullHdScreen";
+  QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));  // as the editor has it
+  ASSERT_TRUE(start());
+  QMdiArea* area = editor.frame->area();
+  const QRect room = area->viewport()->rect();
+  const int slots[] = {0, 1, 2, 4, 5, 6, 7, 8, 10};
+  auto check = [&](const std::string& when, bool sideBySide) {
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    for (int slot : slots) {
+      const ui::ToolWindow* t = ui::toolWindowInSlot(slot);
+      const QRect g = t->window->geometry();
+      const std::string name = t->window->windowTitle().toStdString();
+      EXPECT_TRUE(room.contains(g)) << when << ": " << name << " at " << g.x() << "," << g.y() << " " << g.width()
+                                    << "x" << g.height() << " in " << room.width() << "x" << room.height();
+      const bool strip = t->foldable && g.height() == ui::kFoldHeight;
+      for (qsizetype i = stack.indexOf(static_cast<QMdiSubWindow*>(t->window)) + 1; strip && i < stack.size(); ++i)
+        EXPECT_FALSE(stack[i]->isVisible() && stack[i]->geometry().intersects(g))
+            << when << ": " << name << " under " << stack[i]->windowTitle().toStdString();
+      for (int other : slots)
+        if (sideBySide && other != slot)
+          EXPECT_FALSE(ui::toolWindowInSlot(other)->window->geometry().intersects(g)) << when << ": " << name;
+    }
+  };
+  check("start", false);
+  for (int code : {ui::kFocusTextureEditor, ui::kFocusTextureAnimation, ui::kFocusScenes, ui::kFocusModifiers,
+                   ui::kFocusMaterials}) {
+    ui::takeFocusOnMouseMove(code);
+    check("open " + std::to_string(code), false);
+  }
+  editor.frame->command(kUnfoldedWindows);
+  check("unfolded", room.width() >= 1900);  // an unscaled Full HD frame holds them all side by side
+}
+
+TEST_F(EditorTest, TheDefaultArrangementFitsAScaledFullHdScreen) {
+  const std::string screen = file("screen.json", R"({"screens": [{"name": "hd", "x": 0, "y": 0,
+      "width": 1920, "height": 1080, "logicalDpi": 96, "dpr": 1}]})");
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  for (const char* scale : {"1", "1.25", "1.5"}) {
+    const std::string command = std::string("VANDREL_ARRANGEMENT_CHECK=1 QT_SCALE_FACTOR=") + scale +
+                                " QT_QPA_PLATFORM=offscreen:configfile=" + screen + " " + self +
+                                " --gtest_filter=EditorTest.TheArrangementStaysInsideTheFrame >" + path("out.txt") +
+                                " 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string said = slurp(path("out.txt"));
+    EXPECT_EQ(status, 0) << "scale " << scale << "\n" << said;
+    EXPECT_NE(said.find("[  PASSED  ] 1 test."), std::string::npos) << "scale " << scale << "\n" << said;
+  }
 }
 
 }  // namespace

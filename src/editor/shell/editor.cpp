@@ -1,9 +1,11 @@
 #include "editor/shell/editor.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFont>
 #include <QIcon>
+#include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMdiArea>
@@ -59,6 +61,7 @@ namespace {
 const QRect kViewGeometry(265, 0, 640, 480);
 const QRect kPreviewGeometry(0, 0, 265, 302);
 constexpr double kFallbackRefreshRate = 60;  // when the screen does not tell
+constexpr int kMaximiseWaitMilliseconds = 500;
 // The frame's normal (not maximised) size leaves this much of the screen on each
 // side, so a restored frame keeps its title bar on screen.
 constexpr double kRestoredMargin = 0.05;
@@ -127,6 +130,20 @@ void showFrameMaximised() {
   editor.frame->showMaximized();
 }
 
+// The window manager maximises the frame a moment after it was asked to; the
+// default arrangement fits the windows into the area as the maximised frame has it.
+// Without a window manager that does, the frame keeps its size and the wait ends.
+void waitUntilMaximised() {
+  const QSize restored = editor.frame->size();
+  QElapsedTimer clock;
+  clock.start();
+  while (editor.frame->size() == restored && clock.elapsed() < kMaximiseWaitMilliseconds) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (editor.frame->size() == restored) QThread::msleep(5);
+  }
+  editor.frame->layout()->activate();
+}
+
 // A file too large for the machine's memory (a pack of huge grids, say) fails an
 // allocation somewhere inside an event: it is told, and the editor goes on with
 // the work it has, instead of ending with it.
@@ -165,6 +182,7 @@ bool startEditor(const EditorOptions& options) {
   ui::registerToolWindow({editor.frame, editor.frame, ui::kFocusFrame, -1, false, false});
 
   editor.view = new render::ViewWindow;
+  editor.frame->passUndoKeys(editor.view);
   QMdiSubWindow* view = editor.frame->addWindow(editor.view);
   view->setGeometry(kViewGeometry);
   ui::registerToolWindow({view, editor.view, ui::kFocusView, ui::kSlotView, false, false});
@@ -210,6 +228,7 @@ bool startEditor(const EditorOptions& options) {
   editor.helpWindow->move(editor.help->documentedGeometry().topLeft());
   editor.helpWindow->hide();
 
+  waitUntilMaximised();
   placeDefaultLayout();
   readLayout(0);
   ui::foldHelper();  // start tidy: the dialogs without the focus as strips

@@ -1,6 +1,7 @@
 #include "editor/shell/frame_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "editor/scene/scenes_dialog.h"
 #include "editor/shell/editor.h"
@@ -19,12 +21,17 @@
 #include "editor/shell/pack_commands.h"
 #include "platform/os/status_line.h"
 #include "platform/ui/tool_windows.h"
+#include "render/view_navigation.h"
+#include "scene/undo.h"
 
 namespace vandrel::shell {
 
 namespace {
 
 constexpr int kNoticeMilliseconds = 5000;  // how long a status-bar notice stays
+// The caption's unsaved mark is checked this long after the last key or button
+// release: soon enough to follow an edit, and once for a burst of them.
+constexpr int kUnsavedCheckMilliseconds = 250;
 
 // Tool windows are never closed by the user: closing the 3D view or the preview
 // would end the program and lose the work.
@@ -48,7 +55,7 @@ class ToolSubWindow : public QMdiSubWindow {
 
 FrameWindow::FrameWindow() {
   startDirectory = QDir::currentPath().toStdString();
-  setWindowTitle(kTitle);
+  setWindowTitle(QStringLiteral("%1[*]").arg(kTitle));
   setFocusPolicy(Qt::StrongFocus);
   area_ = new QMdiArea(this);
   area_->setBackground(palette().dark());
@@ -62,12 +69,20 @@ FrameWindow::FrameWindow() {
   statusBar()->addPermanentWidget(progress_, 1);
   buildMenu();
   setChecks();
+  unsavedCheck_ = new QTimer(this);
+  unsavedCheck_->setSingleShot(true);
+  unsavedCheck_->setInterval(kUnsavedCheckMilliseconds);
+  connect(unsavedCheck_, &QTimer::timeout, this, &updateUnsavedMark);
+  qApp->installEventFilter(this);  // every edit ends with a key or button release
   os::statusLine.set(this, [this](const std::string& text) {
     statusBar()->showMessage(QString::fromStdString(text), kNoticeMilliseconds);
   });
 }
 
-FrameWindow::~FrameWindow() { os::statusLine.clear(this); }
+FrameWindow::~FrameWindow() {
+  qApp->removeEventFilter(this);
+  os::statusLine.clear(this);
+}
 
 QMdiSubWindow* FrameWindow::addWindow(QWidget* widget, bool closable) {
   auto* sub = new ToolSubWindow;
@@ -95,6 +110,7 @@ void FrameWindow::buildMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
   add(file, kLoadPack, "Загрузить пакет");
   add(file, kSavePack, "Сохранить пакет");
+  actions_[kSavePack]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   add(file, kSavePackAs, "Сохранить пакет как...");
   add(file, kClearScene, "Стереть сцену");
   file->addSeparator();
@@ -106,6 +122,11 @@ void FrameWindow::buildMenu() {
   file->addSeparator();
   add(file, kQuit, "Выход");
   actions_[kQuit]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("Правка"));
+  add(edit, kUndo, "Отменить");
+  actions_[kUndo]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  add(edit, kRedo, "Повторить");
+  actions_[kRedo]->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   QMenu* windows = menuBar()->addMenu(QStringLiteral("Окна"));
   add(windows, kReadLayout, "Считать раскладку");
   add(windows, kWriteLayout, "Записать раскладку");
@@ -145,6 +166,15 @@ void FrameWindow::command(int id) {
     case kSavePack: savePack(); break;
     case kSavePackAs: savePackAs(); break;
     case kClearScene: scene::eraseSceneAfterAsking(); break;
+    // As the 3D view's Backspace: the snapshot, then the markers where the things now are.
+    case kUndo:
+      scene::undo();
+      render::updateMarkers();
+      break;
+    case kRedo:
+      scene::redo();
+      render::updateMarkers();
+      break;
     case kExportScene: exportScene(); break;
     case kExportTextures: exportTextures(); break;
     case kRecordVideo: recordVideo(); break;
@@ -160,6 +190,7 @@ void FrameWindow::command(int id) {
     default: return;
   }
   setChecks();
+  updateUnsavedMark();
   ui::focusActiveToolWindow();
   // Help stays in front of the window that has the keys again.
   if (id == kHelp && editor.helpWindow) editor.helpWindow->raise();
@@ -196,7 +227,31 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void FrameWindow::passUndoKeys(QWidget* widget) { undoKeysPassedBy_ = widget; }
+
+bool FrameWindow::isUndoKey(const QKeyEvent* key) const {
+  const QKeySequence pressed(key->keyCombination());
+  for (int id : {kUndo, kRedo})
+    for (const QKeySequence& shortcut : actions_.at(id)->shortcuts())
+      if (shortcut == pressed) return true;
+  return false;
+}
+
+void FrameWindow::noteInput(QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::KeyRelease || type == QEvent::MouseButtonRelease || type == QEvent::Wheel) &&
+      !unsavedCheck_->isActive())
+    unsavedCheck_->start();
+}
+
 bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
+  noteInput(event);
+  // Declining the override lets the shortcut map trigger the menu's action.
+  if (watched == undoKeysPassedBy_ && event->type() == QEvent::ShortcutOverride &&
+      isUndoKey(static_cast<QKeyEvent*>(event))) {
+    event->ignore();
+    return true;
+  }
   if (watched == area_->viewport()) {
     if (event->type() == QEvent::MouseMove) ui::takeFocusOnMouseMove(ui::kFocusFrame);
     if (event->type() == QEvent::MouseButtonDblClick &&

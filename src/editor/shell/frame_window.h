@@ -14,6 +14,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QProgressBar;
+class QTimer;
 
 namespace vandrel::shell {
 
@@ -31,6 +32,8 @@ inline constexpr int kAutoFocusOff = 32783;
 inline constexpr int kAutoFocusOn = 32784;
 inline constexpr int kAutoSwitch = 32785;
 inline constexpr int kQuit = 32786;  // "Выход": closing the frame, with its prompt
+inline constexpr int kUndo = 32787;  // "Отменить": the 3D view's Backspace undo
+inline constexpr int kRedo = 32788;  // "Повторить"
 // The ways out, numbered on after the others.
 inline constexpr int kExportScene = 32790;
 inline constexpr int kExportTextures = 32791;
@@ -57,6 +60,10 @@ class FrameWindow : public QMainWindow, public ui::CommandTarget {
   // Set when the user chose to quit and nothing stands in the way.
   bool quitRequested() const { return quitRequested_; }
 
+  // A window that claims every key it knows (the 3D view) still lets the menu's
+  // undo and redo shortcuts through.
+  void passUndoKeys(QWidget* widget);
+
  protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -67,10 +74,14 @@ class FrameWindow : public QMainWindow, public ui::CommandTarget {
   void buildMenu();
   void setChecks();
   void readCurrentLayout();
+  bool isUndoKey(const QKeyEvent* key) const;
+  void noteInput(QEvent* event);
 
   QMdiArea* area_ = nullptr;
   QProgressBar* progress_ = nullptr;
   std::map<int, QAction*> actions_;
+  QWidget* undoKeysPassedBy_ = nullptr;
+  QTimer* unsavedCheck_ = nullptr;
   bool quitRequested_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/os/files.h"
 #include "platform/os/window_layout.h"
@@ -38,6 +39,12 @@ QSize placingRoom() {
   return room;
 }
 
+// The frame's area the sub-windows live in.
+QSize areaSize() {
+  ui::ToolWindow* view = ui::toolWindowInSlot(ui::kSlotView);
+  return view && view->window && view->window->parentWidget() ? view->window->parentWidget()->size() : QSize();
+}
+
 ui::LayoutRect layoutRect(const QRect& g) {
   return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
@@ -65,6 +72,7 @@ bool readLayoutFile(const std::string& path, ui::WindowLayout* layout) {
 bool readLayout(int index) {
   ui::WindowLayout read = ui::shellFlags.currentLayout;
   if (!readLayoutFile(layoutPath(index), &read)) return false;
+  ui::returnHome();  // a window the file leaves out stays where the user had it
   // Cut to the room first: a file's rectangle may be anything, and one that cannot
   // be placed at all is left out, as if the file had not held it.
   const QSize room = placingRoom();
@@ -86,7 +94,7 @@ bool readLayout(int index) {
 }
 
 void placeDefaultLayout() {
-  constexpr int kStrip = ui::kFoldHeight + 5;
+  constexpr int kStrip = ui::kFoldHeight + ui::kStripGap;
   auto geometry = [](int slot) {
     ui::ToolWindow* w = ui::toolWindowInSlot(slot);
     return w && w->window ? w->window->geometry() : QRect();
@@ -103,13 +111,32 @@ void placeDefaultLayout() {
   const QRect view = geometry(ui::kSlotView);
   place(ui::kSlotTextureEditor, 0, preview.bottom() + 1);
   place(ui::kSlotTextureAnimation, 0, preview.bottom() + 1 + kStrip);
-  place(ui::kSlotRenderSettings, view.left(), view.bottom() + 1);
-  place(ui::kSlotClones, view.left() + geometry(ui::kSlotRenderSettings).width(), view.bottom() + 1);
   int y = 0;
   for (int slot : {ui::kSlotScenes, ui::kSlotModifiers, ui::kSlotMaterials}) {
     place(slot, view.right() + 1, y);
     y += kStrip;
   }
+  // The renderer settings and the clones go below the 3D view, side by side,
+  // where the area has the room (a large font or a scaled screen leaves less of
+  // it); elsewhere each takes the first place left free by the windows and the
+  // folded strips.
+  const QSize room = areaSize();
+  std::vector<QRect> taken{preview, view};
+  for (int slot : {ui::kSlotTextureEditor, ui::kSlotTextureAnimation, ui::kSlotScenes, ui::kSlotModifiers,
+                   ui::kSlotMaterials})
+    taken.emplace_back(geometry(slot).topLeft(), QSize(geometry(slot).width(), ui::kFoldHeight));
+  auto placeFree = [&](int slot, QPoint wanted) {
+    QRect r(wanted, geometry(slot).size());
+    const bool free = r.right() < room.width() && r.bottom() < room.height() &&
+                      std::none_of(taken.begin(), taken.end(), [&r](const QRect& t) { return t.intersects(r); });
+    if (!free) r.moveTopLeft(ui::freePlace(r.size(), taken, room).value_or(wanted));
+    place(slot, r.x(), r.y());
+    taken.push_back(r);
+  };
+  const QPoint belowView(view.left(), view.bottom() + 1);
+  placeFree(ui::kSlotRenderSettings, belowView);
+  const QRect settings = geometry(ui::kSlotRenderSettings);
+  placeFree(ui::kSlotClones, settings.topLeft() == belowView ? QPoint(settings.right() + 1, settings.top()) : belowView);
   for (int slot : kPlacedSlots) {
     const QRect g = geometry(slot);
     if (g.isValid()) ui::shellFlags.currentLayout.rects[slot] = layoutRect(g);
@@ -117,6 +144,7 @@ void placeDefaultLayout() {
 }
 
 bool writeLayout(int index, std::string* error) {
+  ui::returnHome();  // stored where the user put them, not where folding moved them
   const ui::WindowLayout& current = ui::shellFlags.currentLayout;
   ui::WindowLayout stored{};
   for (int slot : kPlacedSlots) {

@@ -1,11 +1,13 @@
 #include "editor/shell/pack_commands.h"
 
+#include <QFileInfo>
 #include <QProgressBar>
 
 #include "editor/shell/editor.h"
 #include "editor/shell/frame_window.h"
 #include "pack/complex_pack.h"
 #include "platform/os/files.h"
+#include "platform/os/status_line.h"
 #include "platform/ui/prompts.h"
 #include "texgen/editor_hooks.h"
 
@@ -18,8 +20,13 @@ namespace {
 constexpr int kStoredSlots = 253;
 const ui::FileFilter kPackFilter{"Vandrel complex pack", "*.vsc"};
 
+// "demo.vsc* — VandreL": the pack's file name, then Qt's mark of unsaved work.
 void showCaption() {
-  if (editor.frame) editor.frame->setWindowTitle(QString::fromStdString(packState.packPath));
+  if (!editor.frame) return;
+  const QString name = QFileInfo(QString::fromStdString(packState.packPath)).fileName();
+  editor.frame->setWindowTitle(packState.packPathKnown ? name + QStringLiteral("[*] — VandreL")
+                                                       : QStringLiteral("%1[*]").arg(kTitle));
+  updateUnsavedMark();
 }
 
 void focusFrame() {
@@ -63,6 +70,7 @@ bool writeTo(const std::string& path) {
   }
   packState.savedText = text;
   showCaption();
+  os::tellStatus("Пакет записан: " + path);
   focusFrame();
   return true;
 }
@@ -74,14 +82,14 @@ void resetPackState() {
   packState.savedText = pack::savedPackTextOfWork();
 }
 
-bool loadPackFrom(const std::string& path) {
+bool loadPackFrom(const std::string& path, bool askToSave) {
   // A file that cannot be loaded is told before anything is asked or changed.
   std::string text, error;
   if (!pack::readPackFile(path, &text, &error)) {
     tellFailure(error);
     return false;
   }
-  if (!mayReplaceWork()) return false;
+  if (askToSave && !mayReplaceWork()) return false;
   // A change pending in the texture editor belongs to the log the pack replaces.
   if (texgen::textureHooks.beforeSlotChange) texgen::textureHooks.beforeSlotChange();
   pack::packHooks.showSlotNumber = showSlotProgress;
@@ -95,8 +103,11 @@ bool loadPackFrom(const std::string& path) {
   return true;
 }
 
+// The question comes before the chooser: the answer is about the work on screen,
+// not about the file picked.
 void loadPack() {
-  if (const auto path = ui::prompts().openFile(kPackFilter)) loadPackFrom(*path);
+  if (mayReplaceWork())
+    if (const auto path = ui::prompts().openFile(kPackFilter)) loadPackFrom(*path, false);
   focusFrame();
 }
 
@@ -120,6 +131,10 @@ bool savePack() {
 }
 
 bool workUnsaved() { return pack::savedPackTextOfWork() != packState.savedText; }
+
+void updateUnsavedMark() {
+  if (editor.frame) editor.frame->setWindowModified(workUnsaved());
+}
 
 bool confirmQuit() { return mayReplaceWork(); }
 

@@ -5,7 +5,11 @@
 // focus or their fold flag is set. Every window calls these from its own mouse
 // handler; the frame window owns the flags' menu items.
 
+#include <QRect>
+
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "platform/os/window_layout.h"
 
@@ -14,6 +18,7 @@ class QWidget;
 namespace vandrel::ui {
 
 inline constexpr int kFoldHeight = 75;
+inline constexpr int kStripGap = 5;  // between strips stacked in a column
 using os::kLayoutSlots;
 inline constexpr int kLayoutCount = 5;
 
@@ -60,6 +65,11 @@ struct ToolWindow {
   int layoutSlot = -1;        // -1: not part of a layout
   bool foldable = false;
   bool foldFlag = false;      // set: never folded
+  // Folding moves a window out of the way of the dialog it unfolds and back to
+  // where the user or a layout put it (home) when that dialog folds again;
+  // placed is where folding left it, to tell a move by the user since.
+  bool displaced = false;
+  QPoint home, placed;
 };
 
 // Registers a window; one per focus code or layout slot. The frame window is
@@ -79,14 +89,32 @@ void takeFocusOnMouseMove(int focusCode);
 // the frame window took it: the frame itself does nothing with the tools' keys.
 void focusActiveToolWindow();
 // Folds every foldable dialog without its fold flag (unless windows are kept
-// unfolded), then unfolds the one that has the focus.
+// unfolded), then unfolds the one that has the focus. The strips below that
+// dialog move down out of its way, and where the frame's area ends they and the
+// dialog move up, so that no strip is hidden under it and it stays in the area;
+// where the column cannot hold them all, the strips are raised over it instead.
 void foldHelper();
-// Keeps windows unfolded from now on and gives the foldable dialogs their full size.
+// Windows folding moved go back home (a window the user moved since stays).
+void returnHome();
+// Keeps windows unfolded from now on, gives the foldable dialogs their full size
+// and places the tool windows side by side in the frame's area.
 void unfoldAll();
 // The "/" button of a foldable dialog.
 void toggleFoldFlag(int focusCode);
 
 // A window resized keeping its position, shown and brought to the top.
 void resizeAndRaise(QWidget* window, int width, int height);
+
+// The leftmost, then topmost, place for a window of `size` wholly inside a room
+// of `room` (from 0, 0) that covers none of `taken`; none when there is none.
+std::optional<QPoint> freePlace(QSize size, const std::vector<QRect>& taken, QSize room);
+
+// New rectangles (same sizes) for windows now at `windows`: in columns from the
+// left, in the order they stand (left to right, then top to bottom), a window
+// starting a new column when it stood right of the one before or the column is
+// full; when the columns do not fit the room, each goes to the first free place,
+// and where none is left, to the place in the room that covers the least of the
+// others, sparing their captions (their top `caption` pixels) first.
+std::vector<QRect> arrangeSideBySide(const std::vector<QRect>& windows, QSize room, int caption);
 
 }  // namespace vandrel::ui
