@@ -383,6 +383,7 @@ bool writeVideo(const std::string& path, const VideoRange& range, const render::
   for (int k = 0; k < total; ++k) {
     if (!writer.write(frames.draw(static_cast<float>(videoFrameTime(range, k))), error)) return false;
     if (progress.frameWritten) progress.frameWritten(k + 1, total);
+    if (progress.stop && progress.stop()) return false;
   }
   return writer.finish(error);
 }

@@ -67,6 +67,9 @@ class VideoWriter {
 struct VideoProgress {
   // After each frame written: how many so far, and of how many.
   std::function<void(int written, int total)> frameWritten;
+  // Asked after each frame: true abandons the video (false returned, no message),
+  // which then leaves nothing behind, as a failed one does.
+  std::function<bool()> stop;
 };
 
 // Draws the current scene at every time of the range with the view toggles

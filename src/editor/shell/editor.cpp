@@ -31,6 +31,7 @@
 #include "editor/shell/frame_pacing.h"
 #include "editor/shell/frame_window.h"
 #include "editor/shell/help_window.h"
+#include "editor/shell/long_work.h"
 #include "editor/shell/layouts.h"
 #include "editor/shell/pack_commands.h"
 #include "editor/texedit/texture_animation_dialog.h"
@@ -222,6 +223,8 @@ bool startEditor(const EditorOptions& options) {
 }
 
 void idleFrame() {
+  // Long work lets the event loop run between its steps; its frames are its own.
+  if (longWorkRunning()) return;
   if (render::renderSettings.flying == 0) render::renderFrame();
 }
 
