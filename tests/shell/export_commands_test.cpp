@@ -1,13 +1,21 @@
+#include <QApplication>
+#include <QCloseEvent>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QStatusBar>
+#include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
+#include "editor/shell/long_work.h"
 #include "editor/shell/pack_commands.h"
 #include "export/video.h"
+#include "pack/complex_pack.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "scene/scene_store.h"
+#include "scene/undo.h"
 #include "shell/editor_fixture.h"
 #include "texgen/dispatcher.h"
 #include "texgen/texture_store.h"
@@ -25,6 +33,46 @@ class ExportCommands : public EditorTest {
     ASSERT_TRUE(loadPackFrom(VANDREL_SOURCE_DIR "/examples/demo.vsc"));
     prompts.asked.clear();
   }
+  void TearDown() override {
+    longWorkDelay = 500;
+    EditorTest::TearDown();
+  }
+
+  // The names in a folder that start with a dot: new files not put in place.
+  std::vector<std::string> hiddenFiles(const std::string& folder = "") {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.empty() ? dir_ : fs::path(path(folder))))
+      if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path().filename().string());
+    return names;
+  }
+};
+
+// Once the progress dialog shows, the user asks the frame window to close, types
+// Ctrl+Q at the 3D view and then presses Esc. Counts the steps the dialog shows.
+class CancelWhenShown {
+ public:
+  CancelWhenShown() {
+    timer_.setInterval(2);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+      if (!dialog || !dialog->isVisible()) return;
+      timer_.stop();
+      QObject::connect(dialog->findChild<QProgressBar*>(), &QProgressBar::valueChanged,
+                       [this](int value) { lastStep = value; });
+      stepAtEsc = dialog->value();
+      label = dialog->labelText();
+      QCloseEvent close;
+      QCoreApplication::sendEvent(editor.frame->windowHandle(), &close);
+      QTest::keyClick(editor.view, Qt::Key_Q, Qt::ControlModifier);
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    timer_.start();
+  }
+  int stepAtEsc = -1, lastStep = -1;
+  QString label;
+
+ private:
+  QTimer timer_;
 };
 
 // The device's copy of every slot's image, as the 3D view draws it.
@@ -101,6 +149,85 @@ TEST_F(ExportCommands, AVideoIsDrawnWithTheViewsTogglesAndABackwardRangeIsRefuse
   editor.frame->command(kRecordVideo);
   ASSERT_EQ(prompts.asked.size(), 4u);
   EXPECT_EQ(prompts.asked[3].kind, "message");
+}
+
+}  // namespace
+}  // namespace vandrel::shell::test
+
+namespace vandrel::shell::test {
+namespace {
+
+TEST_F(ExportCommands, ALongVideoCancelledWithEscLeavesTheOldFileAndTheEditorOpen) {
+  file("v.webm", "the old video");
+  prompts.timeRanges = {ui::TimeRange{0, 6, 30}};  // 59 frames, seconds of work
+  prompts.files = {path("v.webm")};
+  CancelWhenShown cancel;
+  editor.frame->command(kRecordVideo);
+  ASSERT_GE(cancel.stepAtEsc, 0) << "no progress dialog";
+  EXPECT_EQ(cancel.label, "Запись видео...");
+  EXPECT_LT(cancel.stepAtEsc, exporting::videoFrameCount({0, 6, 30}) - 1);
+  EXPECT_LE(cancel.lastStep, cancel.stepAtEsc + 1) << "went on after the cancel";
+  EXPECT_EQ(slurp(path("v.webm")), "the old video");
+  EXPECT_TRUE(hiddenFiles().empty()) << hiddenFiles()[0];
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(editor.frame->statusBar()->currentMessage().startsWith("Отменено"));
+  // The close request and the key came while the work ran: dropped, not kept.
+  EXPECT_TRUE(runOnce());
+  EXPECT_FALSE(editor.frame->quitRequested());
+  EXPECT_TRUE(editor.frame->isVisible());
+}
+
+TEST_F(ExportCommands, CancelledTextureSetsScenesAndPackLoadsChangeNothing) {
+  longWorkDelay = 0;  // the dialog shows at once
+  fs::create_directories(path("set"));
+  file("set/slot_001.png", "old");
+  prompts.folders = {path("set")};
+  {
+    CancelWhenShown cancel;
+    editor.frame->command(kExportTextures);
+    EXPECT_EQ(cancel.label, "Экспорт текстур...");
+  }
+  EXPECT_EQ(slurp(path("set/slot_001.png")), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("set")), fs::directory_iterator()), 1);
+
+  prompts.files = {path("scene.glb")};
+  {
+    CancelWhenShown cancel;
+    editor.frame->command(kExportScene);
+    EXPECT_EQ(cancel.label, "Запись сцены в glTF...");
+  }
+  EXPECT_FALSE(exists("scene.glb"));
+  EXPECT_TRUE(hiddenFiles().empty());
+
+  // Changed work, kept unsaved; the load of another pack cancelled puts it back.
+  texgen::selectSlot(3);
+  render::uploadCurrentTexture();
+  scene::objectRecord(0, 0).posX += 100;
+  const std::string work = pack::writePack();
+  const int undo = scene::undoCounter;
+  const std::vector<std::uint32_t> layer(texgen::layer(texgen::textureStore.entryCount),
+                                         texgen::layer(texgen::textureStore.entryCount) + texgen::layerPixels());
+  const auto shown = deviceTextures();
+  std::vector<gfx::Texture*> textures;
+  for (const auto& t : render::deviceSetup.textures) textures.push_back(t.get());
+  prompts.answers = {ui::Answer::no};
+  {
+    CancelWhenShown cancel;
+    EXPECT_FALSE(loadPackFrom(VANDREL_SOURCE_DIR "/examples/demo.vsc"));
+    EXPECT_EQ(cancel.label, "Загрузка пакета...");
+  }
+  EXPECT_EQ(pack::writePack(), work);
+  EXPECT_EQ(texgen::textureStore.currentSlot, 3);
+  EXPECT_TRUE(std::equal(layer.begin(), layer.end(), texgen::layer(texgen::textureStore.entryCount)));
+  const auto after = deviceTextures();
+  ASSERT_EQ(after.size(), shown.size());
+  // Entry 0 is what each frame draws into; the slots' images must be as they were.
+  for (std::size_t k = 1; k < shown.size(); ++k) EXPECT_TRUE(after[k] == shown[k]) << k;
+  for (int k = 0; k < render::kTextureTableSize; ++k)
+    if (k != 3) EXPECT_EQ(render::deviceSetup.textures[k].get(), textures[k]) << "texture " << k;
+  EXPECT_EQ(scene::undoCounter, undo);
+  EXPECT_TRUE(workUnsaved());
+  EXPECT_FALSE(editor.frame->quitRequested());
 }
 
 }  // namespace

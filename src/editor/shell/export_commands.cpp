@@ -82,7 +82,12 @@ void exportTextures() {
 
 void recordVideo() {
   const ui::TimeRange initial{0, kDefaultVideoSeconds * exporting::kTauPerSecond, kDefaultVideoRate};
-  const std::optional<ui::TimeRange> times = ui::prompts().chooseTimeRange("Записать видео", initial);
+  ui::VideoTiming timing;
+  timing.tauPerSecond = exporting::kTauPerSecond;
+  timing.frameCount = [](const ui::TimeRange& t) {
+    return t.to < t.from ? 0 : exporting::videoFrameCount({t.from, t.to, t.framesPerSecond});
+  };
+  const std::optional<ui::TimeRange> times = ui::prompts().chooseTimeRange("Записать видео", initial, timing);
   if (!times) return;
   const exporting::VideoRange range{times->from, times->to, times->framesPerSecond};
   if (range.to < range.from) {

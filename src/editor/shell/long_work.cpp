@@ -59,6 +59,8 @@ class InputGate : public QObject {
 
 }  // namespace
 
+int longWorkDelay = 500;
+
 bool longWorkRunning() { return running > 0; }
 
 LongWork::LongWork(const QString& label)
@@ -69,8 +71,10 @@ LongWork::LongWork(const QString& label)
   dialog_->setWindowModality(Qt::ApplicationModal);
   dialog_->setAutoClose(false);
   dialog_->setAutoReset(false);
-  dialog_->setMinimumDuration(kLongWorkDelay);
+  dialog_->setMinimumDuration(longWorkDelay);
+  // "Отмена", Esc and the close box.
   QObject::connect(dialog_, &QProgressDialog::canceled, dialog_, [this] { cancelled_ = true; });
+  QObject::connect(dialog_, &QDialog::rejected, dialog_, [this] { cancelled_ = true; });
 }
 
 LongWork::~LongWork() {

@@ -37,7 +37,7 @@ class LongWork {
 // A LongWork is running: the main loop's frames wait.
 bool longWorkRunning();
 
-// How long work runs before its dialog shows, in milliseconds.
-inline constexpr int kLongWorkDelay = 500;
+// How long work runs before its dialog shows, in milliseconds (tests shorten it).
+extern int longWorkDelay;
 
 }  // namespace vandrel::shell
