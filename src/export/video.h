@@ -44,8 +44,8 @@ double videoFrameTime(const VideoRange& range, int frame);
 
 // Opens an output, takes 640 x 480 frames and finishes the file. A video is
 // written under a hidden name beside the target and takes its place only when
-// finished; a sequence's frames are removed again when it is not finished. So a
-// failed or abandoned output leaves nothing behind.
+// finished; so are a sequence's frames, all of them at the end. So a failed or
+// abandoned output leaves nothing behind, and the old files of its names whole.
 class VideoWriter {
  public:
   VideoWriter();

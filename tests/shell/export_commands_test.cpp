@@ -168,21 +168,26 @@ TEST_F(ExportCommands, AVideoIsDrawnWithTheViewsTogglesAndABackwardRangeIsRefuse
 namespace vandrel::shell::test {
 namespace {
 
-TEST_F(ExportCommands, ALongVideoCancelledWithEscLeavesTheOldFileAndTheEditorOpen) {
-  file("v.webm", "the old video");
-  prompts.timeRanges = {ui::TimeRange{0, 6, 30}};  // 59 frames, seconds of work
-  prompts.files = {path("v.webm")};
-  CancelWhenShown cancel;
-  editor.frame->command(kRecordVideo);
-  ASSERT_GE(cancel.stepAtEsc, 0) << "no progress dialog";
-  EXPECT_EQ(cancel.label, "Запись видео...");
-  EXPECT_LT(cancel.stepAtEsc, exporting::videoFrameCount({0, 6, 30}) - 1);
-  EXPECT_LE(cancel.lastStep, cancel.stepAtEsc + 1) << "went on after the cancel";
-  EXPECT_TRUE(slurp(path("v.webm")) == "the old video");
-  EXPECT_TRUE(hiddenFiles().empty()) << hiddenFiles()[0];
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  EXPECT_TRUE(editor.frame->statusBar()->currentMessage().startsWith("Отменено"));
-  // The close request and the key came while the work ran: dropped, not kept.
+TEST_F(ExportCommands, ALongVideoCancelledWithEscLeavesTheOldFilesAndTheEditorOpen) {
+  // A video, and a sequence whose first frame's name is taken.
+  for (const auto& [name, first] : {std::pair{"v.webm", "v.webm"}, std::pair{"s_%02d.png", "s_00.png"}}) {
+    SCOPED_TRACE(name);
+    file(first, "the old one");
+    prompts.timeRanges = {ui::TimeRange{0, 6, 30}};  // 59 frames, seconds of work
+    prompts.files = {path(name)};
+    CancelWhenShown cancel;
+    editor.frame->command(kRecordVideo);
+    ASSERT_GE(cancel.stepAtEsc, 0) << "no progress dialog";
+    EXPECT_EQ(cancel.label, "Запись видео...");
+    EXPECT_LT(cancel.stepAtEsc, exporting::videoFrameCount({0, 6, 30}) - 1);
+    EXPECT_LE(cancel.lastStep, cancel.stepAtEsc + 1) << "went on after the cancel";
+    EXPECT_TRUE(slurp(path(first)) == "the old one");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    fs::remove(path(first));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(editor.frame->statusBar()->currentMessage().startsWith("Отменено"));
+  }
+  // The close requests and the keys came while the work ran: dropped, not kept.
   EXPECT_TRUE(runOnce());
   EXPECT_FALSE(editor.frame->quitRequested());
   EXPECT_TRUE(editor.frame->isVisible());
