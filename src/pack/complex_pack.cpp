@@ -104,13 +104,13 @@ void readTextureData(std::string_view text, std::size_t pos) {
   t.edgeSize = t.slots[liveSlot].edgeSize;
 }
 
-// Replays every slot with a log and leaves its final image in its texture, ending
-// with slot 1 current.
-// The slots are replayed on every core; the frames and the progress still follow
-// slot order.
 // Thrown out of the walk to stop it; the walk lets its helpers finish first.
 struct RebuildStopped {};
 
+// Replays every slot with a log and leaves its final image in its texture, ending
+// with slot 1 current.
+// The slots are replayed on every core; the frames and the progress still follow
+// slot order. stop, asked after each slot, ends the rebuild by throwing RebuildStopped.
 void rebuildTextures(const std::function<bool()>& stop = {}) {
   storeCurrentSlot();
   texgen::SlotWalk walk;

@@ -259,8 +259,9 @@ void runMainLoop() {
       return;
     }
     // A message box or file chooser waits inside the command that asked, and
-    // a command finishes before the next frame.
-    if (QThread::currentThread()->loopLevel() == ownLevel) {
+    // a command finishes before the next frame; so does long work, which lets
+    // the events in between its steps (its frames would not count for pacing).
+    if (QThread::currentThread()->loopLevel() == ownLevel && !longWorkRunning()) {
       const Clock::time_point start = Clock::now();
       if (pacing.shareNextFrame()) {
         idleFrame();

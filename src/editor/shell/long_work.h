@@ -9,7 +9,6 @@
 #include <QString>
 
 class QObject;
-
 class QProgressDialog;
 
 namespace vandrel::shell {
@@ -26,7 +25,6 @@ class LongWork {
   bool step(int done, int total);
   // The user cancelled: the work is to stop at its next step.
   bool cancelled() const { return cancelled_; }
-  QProgressDialog* dialog() const { return dialog_; }
 
  private:
   QProgressDialog* dialog_;
