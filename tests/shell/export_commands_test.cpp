@@ -136,6 +136,22 @@ TEST_F(ExportCommands, TheSceneGoesToTheChosenFileAndTheStatusBarNamesWhatItLeft
   EXPECT_EQ(scene::sceneStore.scenes[0].currentObject, 3);
   editor.frame->command(kExportScene);  // cancelled: nothing more asked or written
   EXPECT_EQ(prompts.asked.size(), 2u);
+
+  // A failure is told once the progress dialog is gone: the message box must
+  // take the user's answer.
+  struct SeeingWork : ui::TestPrompts {
+    std::vector<bool> workRunning;
+    ui::Answer message(const std::string& text, const std::string& caption, ui::MessageButtons buttons,
+                       ui::MessageIcon icon) override {
+      workRunning.push_back(longWorkRunning());
+      return TestPrompts::message(text, caption, buttons, icon);
+    }
+  } seeing;
+  ui::setPrompts(&seeing);
+  seeing.files = {path("no/such/folder/demo.glb")};
+  editor.frame->command(kExportScene);
+  ui::setPrompts(&prompts);
+  EXPECT_EQ(seeing.workRunning, std::vector<bool>{false});
 }
 
 TEST_F(ExportCommands, AVideoIsDrawnWithTheViewsTogglesAndABackwardRangeIsRefused) {

@@ -33,7 +33,8 @@ void notice(const QString& text) {
 }
 
 // A cancelled export wrote nothing; that is all there is to say.
-void tellFailureOrCancel(const LongWork& work, const std::string& error) {
+void tellFailureOrCancel(LongWork& work, const std::string& error) {
+  work.end();
   if (work.cancelled())
     notice(QStringLiteral("Отменено: ничего не записано"));
   else

@@ -77,13 +77,19 @@ LongWork::LongWork(const QString& label)
   QObject::connect(dialog_, &QDialog::rejected, dialog_, [this] { cancelled_ = true; });
 }
 
-LongWork::~LongWork() {
+LongWork::~LongWork() { end(); }
+
+void LongWork::end() {
+  if (!dialog_) return;
   delete gate_;
   delete dialog_;
+  gate_ = nullptr;
+  dialog_ = nullptr;
   --running;
 }
 
 bool LongWork::step(int done, int total) {
+  if (!dialog_) return !cancelled_;
   if (dialog_->maximum() != total) dialog_->setMaximum(total);
   dialog_->setValue(done);  // shows the dialog once the work has run long enough
   QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -25,9 +25,12 @@ class LongWork {
   bool step(int done, int total);
   // The user cancelled: the work is to stop at its next step.
   bool cancelled() const { return cancelled_; }
+  // The work is over: the dialog goes and input flows again (before a message
+  // about the work is shown, which must take the user's answer).
+  void end();
 
  private:
-  QProgressDialog* dialog_;
+  QProgressDialog* dialog_;  // null once ended
   QObject* gate_;  // drops input for other windows while the work runs
   bool cancelled_ = false;
 };
