@@ -221,7 +221,7 @@ class SceneExporter {
   SceneExporter(bool binary, const std::string& stem, const GltfProgress& progress)
       : binary_(binary), stem_(stem), progress_(progress), buffers_(model_) {}
 
-  // Fills the model; false only when a texture cannot be encoded.
+  // Fills the model; false when a texture cannot be encoded or the export was stopped.
   bool build(std::string* error);
 
   tinygltf::Model& model() { return model_; }
@@ -238,6 +238,7 @@ class SceneExporter {
   void step() {
     ++done_;
     if (progress_.step) progress_.step(done_, total_);
+    if (progress_.stop && progress_.stop()) stopped_ = true;
   }
 
   bool binary_;
@@ -251,6 +252,7 @@ class SceneExporter {
   std::set<int> alphaSlots_;           // slots used by "т.альфаканал" objects
   std::vector<std::pair<std::string, std::string>> imageFiles_;
   int done_ = 0, total_ = 0;
+  bool stopped_ = false;
 };
 
 int SceneExporter::materialFor(const SceneObject& o) {
@@ -444,8 +446,7 @@ bool SceneExporter::addTextures(std::string* error) {
   bool failed = false;
   std::set<int> slots;
   for (const auto& [slot, texture] : textureOfSlot_) slots.insert(slot);
-  visitSlotImages(slots, [&](int slot) {
-    if (failed) return;
+  const bool whole = visitSlotImages(slots, [&](int slot) {
     const texgen::TextureStore& s = texgen::textureStore;
     const bool alpha = alphaSlots_.contains(slot);
     std::string png;
@@ -470,8 +471,8 @@ bool SceneExporter::addTextures(std::string* error) {
     model_.textures[index].sampler = 0;
     model_.textures[index].source = index;
     step();
-  });
-  return !failed;
+  }, [&] { return failed || stopped_; });
+  return whole && !failed;
 }
 
 bool SceneExporter::build(std::string* error) {
@@ -537,8 +538,10 @@ bool SceneExporter::build(std::string* error) {
       if (model_.nodes.size() > before) meshNodes.push_back(static_cast<int>(before));
     }
     step();
+    if (stopped_) break;
   }
   sc.currentObject = static_cast<std::uint8_t>(editedObject);
+  if (stopped_) return false;
 
   // The current camera first, then every stored camera that differs from those before it.
   std::vector<int> cameraNodes;

@@ -18,6 +18,9 @@ namespace vandrel::exporting {
 struct GltfProgress {
   // After each object built and each texture rebuilt: how many steps so far, and of how many.
   std::function<void(int done, int total)> step;
+  // Asked after each step: true abandons the export (false returned, no message,
+  // nothing written).
+  std::function<bool()> stop;
 };
 
 // What the file could not hold: one line ("" when nothing was left out).

@@ -28,17 +28,24 @@ int textureSetSize();
 // image in the current layers. Each image also goes to its device texture, which
 // the selection made anew, so the 3D view keeps drawing it. Then the slot that was
 // current is current again, its layers rebuilt as a selection leaves them.
-void visitSlotImages(const std::set<int>& slots, const std::function<void(int slot)>& each);
+// stop, when given, is asked after each image: true ends the walk there (the
+// slot that was current is current again all the same) and makes it return false.
+bool visitSlotImages(const std::set<int>& slots, const std::function<void(int slot)>& each,
+                     const std::function<bool()>& stop = {});
 
 struct TextureSetProgress {
   // After each file written: the slot, how many files so far, and of how many.
   std::function<void(int slot, int written, int total)> fileWritten;
+  // Asked after each file: true abandons the set (false returned, no message).
+  std::function<bool()> stop;
 };
 
 // Writes every slot with a log as folder/slot_NNN.png (the folder is made when
 // missing), the slots replayed on every core. The current slot stays current and
-// its layers are rebuilt as a selection leaves them. Each file is written whole or
-// not at all; on the first failure it stops and returns false with a message.
+// its layers are rebuilt as a selection leaves them. The files are written beside
+// their places and put there only when all are written, so a failed or abandoned
+// set leaves the folder's old files as they were; on the first failure it stops
+// and returns false with a message.
 bool writeTextureSet(const std::string& folder, os::PngChannels channels, const TextureSetProgress& progress,
                      std::string* error);
 

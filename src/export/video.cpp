@@ -1,5 +1,7 @@
 #include "export/video.h"
 
+#include <sys/stat.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -12,7 +14,9 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,6 +37,7 @@ struct VideoWriter::Output {
 namespace {
 
 using Output = VideoWriter::Output;
+namespace fs = std::filesystem;
 
 // A sequence's name around its frame number field.
 struct FramePattern {
@@ -70,26 +75,52 @@ std::string describeAvError(int code) {
   return text;
 }
 
-// Frames written as PNG files, each as `vandrel render` writes one.
+// Frames written as PNG files, each as `vandrel render` writes one. Each goes to
+// a hidden name beside its place first, and all take their places only when the
+// last is written: a sequence not finished leaves the old frames of its names
+// as they were.
 class PngSequence : public Output {
  public:
   explicit PngSequence(std::string pattern) : pattern_(std::move(pattern)) {}
   ~PngSequence() override {
-    if (finished_) return;
-    for (int k = 0; k < written_; ++k) std::remove(sequenceFramePath(pattern_, k).c_str());
+    for (const Frame& f : frames_)
+      if (!f.hidden.empty()) std::remove(f.hidden.c_str());
   }
   bool write(const std::uint32_t* pixels, std::string* error) override {
-    if (!os::writeImage(sequenceFramePath(pattern_, written_), pixels, kVideoWidth, kVideoHeight, error))
-      return false;
-    ++written_;
+    const std::string path = sequenceFramePath(pattern_, static_cast<int>(frames_.size()));
+    // What a save would refuse (a folder in the way, no folder to write in) is
+    // told at this frame, as the save would tell it.
+    os::FileWriter probe;
+    if (!probe.open(path, error)) return false;
+    std::error_code failed;
+    fs::path target = fs::path(path);
+    if (fs::is_symlink(target, failed)) target = fs::weakly_canonical(target, failed);  // a link's file is written
+    const std::string hidden = (target.parent_path() / (".vandrel-frame-" + target.filename().string())).string();
+    if (!os::writeImage(hidden, pixels, kVideoWidth, kVideoHeight, error)) return false;
+    frames_.push_back({hidden, target.string()});
     return true;
   }
-  bool finish(std::string*) override { return finished_ = true; }
+  bool finish(std::string* error) override {
+    for (std::size_t k = 0; k < frames_.size(); ++k) {
+      Frame& f = frames_[k];
+      struct stat old {};
+      if (::stat(f.target.c_str(), &old) == 0) ::chmod(f.hidden.c_str(), old.st_mode & 07777);  // keeps its mode
+      if (std::rename(f.hidden.c_str(), f.target.c_str()) != 0) {
+        if (error) *error = writeFailure(sequenceFramePath(pattern_, static_cast<int>(k)), os::describeError(errno));
+        return false;
+      }
+      f.hidden.clear();
+    }
+    frames_.clear();
+    return true;
+  }
 
  private:
+  struct Frame {
+    std::string hidden, target;
+  };
   std::string pattern_;
-  int written_ = 0;
-  bool finished_ = false;
+  std::vector<Frame> frames_;
 };
 
 // VP9 in WebM or H.264 in MP4, through libavcodec and libavformat.
@@ -383,6 +414,7 @@ bool writeVideo(const std::string& path, const VideoRange& range, const render::
   for (int k = 0; k < total; ++k) {
     if (!writer.write(frames.draw(static_cast<float>(videoFrameTime(range, k))), error)) return false;
     if (progress.frameWritten) progress.frameWritten(k + 1, total);
+    if (progress.stop && progress.stop()) return false;
   }
   return writer.finish(error);
 }

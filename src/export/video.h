@@ -44,8 +44,8 @@ double videoFrameTime(const VideoRange& range, int frame);
 
 // Opens an output, takes 640 x 480 frames and finishes the file. A video is
 // written under a hidden name beside the target and takes its place only when
-// finished; a sequence's frames are removed again when it is not finished. So a
-// failed or abandoned output leaves nothing behind.
+// finished; so are a sequence's frames, all of them at the end. So a failed or
+// abandoned output leaves nothing behind, and the old files of its names whole.
 class VideoWriter {
  public:
   VideoWriter();
@@ -67,6 +67,9 @@ class VideoWriter {
 struct VideoProgress {
   // After each frame written: how many so far, and of how many.
   std::function<void(int written, int total)> frameWritten;
+  // Asked after each frame: true abandons the video (false returned, no message),
+  // which then leaves nothing behind, as a failed one does.
+  std::function<bool()> stop;
 };
 
 // Draws the current scene at every time of the range with the view toggles

@@ -1,6 +1,9 @@
 #include "pack/complex_pack.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 #include "materials/materials.h"
@@ -101,19 +104,23 @@ void readTextureData(std::string_view text, std::size_t pos) {
   t.edgeSize = t.slots[liveSlot].edgeSize;
 }
 
+// Thrown out of the walk to stop it; the walk lets its helpers finish first.
+struct RebuildStopped {};
+
 // Replays every slot with a log and leaves its final image in its texture, ending
 // with slot 1 current.
 // The slots are replayed on every core; the frames and the progress still follow
-// slot order.
-void rebuildTextures() {
+// slot order. stop, asked after each slot, ends the rebuild by throwing RebuildStopped.
+void rebuildTextures(const std::function<bool()>& stop = {}) {
   storeCurrentSlot();
   texgen::SlotWalk walk;
   walk.beforeEach = [](int slot) {
     if (packHooks.showSlotNumber) packHooks.showSlotNumber(slot);
   };
-  walk.afterSelect = [](int) {
+  walk.afterSelect = [&stop](int) {
     render::uploadCurrentTexture();
     renderFrame();
+    if (stop && stop()) throw RebuildStopped{};
   };
   texgen::selectSlotsInTurn(kFirstStoredSlot + 1, kLastStoredSlot, walk);
   texgen::selectSlot(kFirstStoredSlot);
@@ -121,6 +128,48 @@ void rebuildTextures() {
   render::uploadCurrentTexture();
   renderFrame();
 }
+
+// What a load overwrites, kept to be put back when the load is abandoned.
+class WorkBeforeLoad {
+ public:
+  WorkBeforeLoad()
+      : scenes_(std::make_unique<scene::SceneStore>(scene::sceneStore)),
+        materials_(std::make_unique<materials::MaterialStore>(materials::materialStore)),
+        settings_(std::make_unique<render::RenderSettings>(render::renderSettings)) {
+    storeCurrentSlot();
+    const texgen::TextureStore& t = texgen::textureStore;
+    slots_.assign(std::begin(t.slots), std::end(t.slots));
+    currentSlot_ = t.currentSlot;
+    std::copy(std::begin(render::deviceSetup.textures), std::end(render::deviceSetup.textures), textures_.begin());
+  }
+
+  void putBack() {
+    scene::sceneStore = *scenes_;
+    materials::materialStore = *materials_;
+    render::renderSettings = *settings_;
+    texgen::TextureStore& t = texgen::textureStore;
+    std::copy(slots_.begin(), slots_.end(), std::begin(t.slots));
+    // The textures the slots had still hold their images: a selection gives a
+    // slot a new one instead of drawing into the old.
+    std::copy(textures_.begin(), textures_.end(), std::begin(render::deviceSetup.textures));
+    // The current slot's layers went to the pack's slots: it is selected again.
+    t.currentSlot = currentSlot_;
+    t.entryCount = t.slots[currentSlot_].entryCount;
+    t.edgeSize = t.slots[currentSlot_].edgeSize;
+    texgen::selectSlot(currentSlot_);
+    render::uploadCurrentTexture();
+    renderFrame();
+    notifyDocumentChanged();
+  }
+
+ private:
+  std::unique_ptr<scene::SceneStore> scenes_;  // a hundred megabytes: not on the stack
+  std::unique_ptr<materials::MaterialStore> materials_;
+  std::unique_ptr<render::RenderSettings> settings_;
+  std::vector<texgen::TextureSlot> slots_;
+  int currentSlot_ = 1;
+  std::array<std::shared_ptr<gfx::Texture>, render::kTextureTableSize> textures_;
+};
 
 // ---- checks ----
 
@@ -223,7 +272,10 @@ std::string writePack() {
   return out;
 }
 
-void readPack(std::string_view text, TextureRebuild rebuild) {
+namespace {
+
+// readPack, false when stop ended the texture rebuild (the windows not told then).
+bool readPackUnlessStopped(std::string_view text, TextureRebuild rebuild, const std::function<bool()>& stop) {
   std::size_t geometry = payloadStart(text, kGeometryMarker, 0);
   if (geometry != std::string_view::npos) scene::readAllScenes(text.substr(geometry));
   // Each search starts inside or after the section before it.
@@ -237,9 +289,20 @@ void readPack(std::string_view text, TextureRebuild rebuild) {
   }
   const std::size_t texturesAt = payloadStart(text, kTextureDataMarker, searchFrom);
   if (texturesAt != std::string_view::npos) readTextureData(text, texturesAt);
-  if (rebuild == TextureRebuild::Rebuild) rebuildTextures();
+  if (rebuild == TextureRebuild::Rebuild) {
+    try {
+      rebuildTextures(stop);
+    } catch (const RebuildStopped&) {
+      return false;
+    }
+  }
   notifyDocumentChanged();
+  return true;
 }
+
+}  // namespace
+
+void readPack(std::string_view text, TextureRebuild rebuild) { readPackUnlessStopped(text, rebuild, {}); }
 
 os::TextProblem checkPack(std::string_view text) {
   if (os::TextProblem p = os::checkPlainText(text)) return p;
@@ -279,6 +342,17 @@ void loadPackText(std::string_view text, TextureRebuild rebuild) {
   readPack(text, rebuild);
   scene::undoCounter = 0;
   scene::checkpoint();
+}
+
+bool loadPackTextUnlessStopped(std::string_view text, const std::function<bool()>& stop) {
+  WorkBeforeLoad before;
+  if (!readPackUnlessStopped(text, TextureRebuild::Rebuild, stop)) {
+    before.putBack();
+    return false;
+  }
+  scene::undoCounter = 0;
+  scene::checkpoint();
+  return true;
 }
 
 bool loadPack(const std::string& path, std::string* error, TextureRebuild rebuild) {

@@ -2,6 +2,7 @@
 // The complex pack (".vsc"): geometry, materials, render settings and the texture
 // slots' logs in one text, each section introduced by a marker line.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,12 @@ bool savePack(const std::string& path, std::string* error);
 
 // A checked pack text into the store, made undo snapshot 1.
 void loadPackText(std::string_view text, TextureRebuild rebuild = TextureRebuild::Rebuild);
+
+// loadPackText with a way out: stop is asked after each slot rebuilt, and true
+// abandons the load. The work that was open is then put back as it was (scenes,
+// materials, render settings, texture logs, the device's textures, the current
+// slot and its layers; undo untouched), the windows are told, and it returns false.
+bool loadPackTextUnlessStopped(std::string_view text, const std::function<bool()>& stop);
 
 // Reads the whole file, loads it, and makes it undo snapshot 1.
 // Returns false, changing nothing, when the file cannot be read or is refused.

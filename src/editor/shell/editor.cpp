@@ -33,6 +33,7 @@
 #include "editor/shell/frame_pacing.h"
 #include "editor/shell/frame_window.h"
 #include "editor/shell/help_window.h"
+#include "editor/shell/long_work.h"
 #include "editor/shell/layouts.h"
 #include "editor/shell/pack_commands.h"
 #include "editor/texedit/texture_animation_dialog.h"
@@ -241,6 +242,8 @@ bool startEditor(const EditorOptions& options) {
 }
 
 void idleFrame() {
+  // Long work lets the event loop run between its steps; its frames are its own.
+  if (longWorkRunning()) return;
   if (render::renderSettings.flying == 0) render::renderFrame();
 }
 
@@ -275,8 +278,9 @@ void runMainLoop() {
       return;
     }
     // A message box or file chooser waits inside the command that asked, and
-    // a command finishes before the next frame.
-    if (QThread::currentThread()->loopLevel() == ownLevel) {
+    // a command finishes before the next frame; so does long work, which lets
+    // the events in between its steps (its frames would not count for pacing).
+    if (QThread::currentThread()->loopLevel() == ownLevel && !longWorkRunning()) {
       const Clock::time_point start = Clock::now();
       if (pacing.shareNextFrame()) {
         idleFrame();

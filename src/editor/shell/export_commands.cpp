@@ -1,12 +1,12 @@
 #include "editor/shell/export_commands.h"
 
-#include <QProgressBar>
 #include <QStatusBar>
 
 #include <string>
 
 #include "editor/shell/editor.h"
 #include "editor/shell/frame_window.h"
+#include "editor/shell/long_work.h"
 #include "export/gltf_export.h"
 #include "export/texture_set.h"
 #include "export/video.h"
@@ -32,48 +32,28 @@ void notice(const QString& text) {
   if (editor.frame) editor.frame->statusBar()->showMessage(text, kDoneNoticeMilliseconds);
 }
 
-// The status bar's bar counts what an export has done, repainted at once: the
-// export runs inside the command.
-class Progress {
- public:
-  explicit Progress(const QString& format) : bar_(editor.frame ? editor.frame->progress() : nullptr) {
-    if (!bar_) return;
-    oldFormat_ = bar_->format();
-    oldMaximum_ = bar_->maximum();
-    bar_->setFormat(format);
-  }
-  ~Progress() {
-    if (!bar_) return;
-    bar_->setVisible(false);
-    bar_->setFormat(oldFormat_);
-    bar_->setMaximum(oldMaximum_);
-  }
-  void show(int done, int total) {
-    if (!bar_) return;
-    bar_->setMaximum(total);
-    bar_->setValue(done);
-    bar_->setVisible(true);
-    bar_->repaint();
-  }
-
- private:
-  QProgressBar* bar_;
-  QString oldFormat_;
-  int oldMaximum_ = 0;
-};
+// A cancelled export wrote nothing; that is all there is to say.
+void tellFailureOrCancel(LongWork& work, const std::string& error) {
+  work.end();
+  if (work.cancelled())
+    notice(QStringLiteral("Отменено: ничего не записано"));
+  else
+    tellFailure(error);
+}
 
 }  // namespace
 
 void exportScene() {
   const std::optional<std::string> path = ui::prompts().saveFile(kGltfFilter);
   if (!path) return;
-  Progress progress(QStringLiteral("glTF: %v из %m"));
+  LongWork work(QStringLiteral("Запись сцены в glTF..."));
   exporting::GltfProgress steps;
-  steps.step = [&](int done, int total) { progress.show(done, total); };
+  steps.step = [&](int done, int total) { work.step(done, total); };
+  steps.stop = [&] { return work.cancelled(); };
   exporting::GltfReport report;
   std::string error;
   if (!exporting::writeGltfScene(*path, steps, &report, &error)) {
-    tellFailure(error);
+    tellFailureOrCancel(work, error);
     return;
   }
   QString text = QStringLiteral("Сцена записана: %1").arg(QString::fromStdString(*path));
@@ -89,12 +69,13 @@ void exportTextures() {
   }
   const std::optional<std::string> folder = ui::prompts().chooseFolder("Экспорт текстур");
   if (!folder) return;
-  Progress progress(QStringLiteral("Текстуры: %v из %m"));
+  LongWork work(QStringLiteral("Экспорт текстур..."));
   exporting::TextureSetProgress steps;
-  steps.fileWritten = [&](int, int written, int all) { progress.show(written, all); };
+  steps.fileWritten = [&](int, int written, int all) { work.step(written, all); };
+  steps.stop = [&] { return work.cancelled(); };
   std::string error;
   if (!exporting::writeTextureSet(*folder, os::PngChannels::rgb, steps, &error)) {
-    tellFailure(error);
+    tellFailureOrCancel(work, error);
     return;
   }
   notice(QStringLiteral("Текстур записано: %1 в %2").arg(total).arg(QString::fromStdString(*folder)));
@@ -102,7 +83,12 @@ void exportTextures() {
 
 void recordVideo() {
   const ui::TimeRange initial{0, kDefaultVideoSeconds * exporting::kTauPerSecond, kDefaultVideoRate};
-  const std::optional<ui::TimeRange> times = ui::prompts().chooseTimeRange("Записать видео", initial);
+  ui::VideoTiming timing;
+  timing.tauPerSecond = exporting::kTauPerSecond;
+  timing.frameCount = [](const ui::TimeRange& t) {
+    return t.to < t.from ? 0 : exporting::videoFrameCount({t.from, t.to, t.framesPerSecond});
+  };
+  const std::optional<ui::TimeRange> times = ui::prompts().chooseTimeRange("Записать видео", initial, timing);
   if (!times) return;
   const exporting::VideoRange range{times->from, times->to, times->framesPerSecond};
   if (range.to < range.from) {
@@ -115,12 +101,13 @@ void recordVideo() {
   }
   const std::optional<std::string> path = ui::prompts().saveFile(kVideoFilter);
   if (!path) return;
-  Progress progress(QStringLiteral("Кадры: %v из %m"));
+  LongWork work(QStringLiteral("Запись видео..."));
   exporting::VideoProgress steps;
-  steps.frameWritten = [&](int written, int total) { progress.show(written, total); };
+  steps.frameWritten = [&](int written, int total) { work.step(written, total); };
+  steps.stop = [&] { return work.cancelled(); };
   std::string error;
   if (!exporting::writeVideo(*path, range, render::frameState.view, steps, &error)) {
-    tellFailure(error);
+    tellFailureOrCancel(work, error);
     return;
   }
   notice(QStringLiteral("Видео записано: %1 (кадров: %2)")

@@ -1,6 +1,7 @@
 #pragma once
 // The frame window's ways out: a folder of textures, a glTF scene and a video,
-// each chosen through the prompts, with its progress in the status bar.
+// each chosen through the prompts, written behind a progress dialog that can
+// cancel it.
 
 namespace vandrel::shell {
 

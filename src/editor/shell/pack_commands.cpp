@@ -5,6 +5,7 @@
 
 #include "editor/shell/editor.h"
 #include "editor/shell/frame_window.h"
+#include "editor/shell/long_work.h"
 #include "pack/complex_pack.h"
 #include "platform/os/files.h"
 #include "platform/os/status_line.h"
@@ -92,10 +93,22 @@ bool loadPackFrom(const std::string& path, bool askToSave) {
   if (askToSave && !mayReplaceWork()) return false;
   // A change pending in the texture editor belongs to the log the pack replaces.
   if (texgen::textureHooks.beforeSlotChange) texgen::textureHooks.beforeSlotChange();
-  pack::packHooks.showSlotNumber = showSlotProgress;
-  pack::loadPackText(text);
-  pack::packHooks.showSlotNumber = nullptr;
+  bool loaded;
+  {
+    LongWork work(QStringLiteral("Загрузка пакета..."));
+    pack::packHooks.showSlotNumber = [&work](int slot) {
+      showSlotProgress(slot);
+      work.step(slot == 1 ? kStoredSlots : slot - 1, kStoredSlots);
+    };
+    // Cancelled, the pack is not loaded: the work that was open stays.
+    loaded = pack::loadPackTextUnlessStopped(text, [&work] { return work.cancelled(); });
+    pack::packHooks.showSlotNumber = nullptr;
+  }
   if (editor.frame) editor.frame->progress()->setVisible(false);
+  if (!loaded) {
+    os::tellStatus("Загрузка пакета отменена");
+    return false;
+  }
   packState.packPath = path;
   packState.packPathKnown = true;
   packState.savedText = pack::savedPackTextOfWork();

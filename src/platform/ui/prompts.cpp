@@ -4,12 +4,21 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QSpinBox>
+
+#include <algorithm>
+
+#include "platform/os/plural.h"
 
 namespace vandrel::ui {
 
@@ -124,36 +133,98 @@ std::optional<std::uint32_t> QtPrompts::chooseColour(std::uint32_t initial) {
 }
 
 std::optional<std::string> QtPrompts::chooseFolder(const std::string& caption) {
-  const QString path = QFileDialog::getExistingDirectory(owner_, qtext(caption));
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+  // Qt's own chooser on every desktop: it has its "new folder" button, and a name
+  // typed that is not there yet becomes a new folder when accepted.
+  class FolderDialog : public QFileDialog {
+   public:
+    using QFileDialog::QFileDialog;
+    void accept() override {
+      const QStringList chosen = selectedFiles();
+      if (chosen.size() == 1 && !QFileInfo::exists(chosen[0]) && !QDir().mkpath(chosen[0])) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Не удалось создать папку «%1»").arg(QDir::toNativeSeparators(chosen[0])));
+        return;
+      }
+      QFileDialog::accept();
+    }
+  };
+  FolderDialog dialog(owner_, qtext(caption), QDir::currentPath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setFileMode(QFileDialog::Directory);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return QDir::cleanPath(dialog.selectedFiles().first()).toStdString();
 }
 
-std::optional<TimeRange> QtPrompts::chooseTimeRange(const std::string& caption, const TimeRange& initial) {
+std::string videoLengthText(const TimeRange& range, const VideoTiming& timing) {
+  const int frames = timing.frameCount ? timing.frameCount(range) : 0;
+  if (frames <= 0) return "конец раньше начала";
+  const QString seconds = QLocale(QLocale::Russian).toString(static_cast<double>(frames) / range.framesPerSecond, 'f', 1);
+  return seconds.toStdString() + " с, " + os::counted(frames, "кадр", "кадра", "кадров");
+}
+
+std::optional<TimeRange> QtPrompts::chooseTimeRange(const std::string& caption, const TimeRange& initial,
+                                                    const VideoTiming& timing) {
   QDialog dialog(owner_);
   dialog.setWindowTitle(qtext(caption));
   auto* form = new QFormLayout(&dialog);
-  auto time = [&](double value) {
+  auto number = [&](const char* name, double value, int decimals) {
     auto* box = new QDoubleSpinBox(&dialog);
+    box->setObjectName(QString::fromLatin1(name));
     box->setRange(0, 100000);
-    box->setDecimals(3);
+    box->setDecimals(decimals);
     box->setValue(value);
     return box;
   };
-  QDoubleSpinBox* from = time(initial.from);
-  QDoubleSpinBox* to = time(initial.to);
+  // The end as typed: from the end box, or the start plus the length typed in
+  // seconds (kept whole, not rounded to the box's decimals, so no frame is lost).
+  TimeRange range = initial;
+  QDoubleSpinBox* from = number("from", initial.from, 3);
+  QDoubleSpinBox* to = number("to", initial.to, 3);
+  QDoubleSpinBox* seconds = number("seconds", (initial.to - initial.from) / timing.tauPerSecond, 3);
   auto* rate = new QSpinBox(&dialog);
+  rate->setObjectName(QStringLiteral("rate"));
   rate->setRange(1, 240);
   rate->setValue(initial.framesPerSecond);
+  auto* length = new QLabel(&dialog);
+  length->setObjectName(QStringLiteral("length"));
   form->addRow(QStringLiteral("Начало, τ"), from);
   form->addRow(QStringLiteral("Конец, τ"), to);
+  form->addRow(QStringLiteral("Длина, с"), seconds);
   form->addRow(QStringLiteral("Кадров в секунду"), rate);
+  form->addRow(QStringLiteral("Видео"), length);
+  auto show = [&] { length->setText(qtext(videoLengthText(range, timing))); };
+  auto showSeconds = [&] {
+    const QSignalBlocker quiet(seconds);
+    seconds->setValue(std::max(0.0, (range.to - range.from) / timing.tauPerSecond));
+  };
+  QObject::connect(from, &QDoubleSpinBox::valueChanged, &dialog, [&](double value) {
+    range.from = value;
+    showSeconds();
+    show();
+  });
+  QObject::connect(to, &QDoubleSpinBox::valueChanged, &dialog, [&](double value) {
+    range.to = value;
+    showSeconds();
+    show();
+  });
+  QObject::connect(seconds, &QDoubleSpinBox::valueChanged, &dialog, [&](double value) {
+    range.to = range.from + value * timing.tauPerSecond;
+    const QSignalBlocker quiet(to);
+    to->setValue(range.to);
+    show();
+  });
+  QObject::connect(rate, &QSpinBox::valueChanged, &dialog, [&](int value) {
+    range.framesPerSecond = value;
+    show();
+  });
+  show();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   form->addRow(buttons);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return TimeRange{from->value(), to->value(), rate->value()};
+  return range;
 }
 
 Answer TestPrompts::message(const std::string& text, const std::string& caption, MessageButtons buttons,
@@ -191,7 +262,8 @@ std::optional<std::string> TestPrompts::chooseFolder(const std::string& caption)
   return takeFront(folders, std::optional<std::string>());
 }
 
-std::optional<TimeRange> TestPrompts::chooseTimeRange(const std::string& caption, const TimeRange&) {
+std::optional<TimeRange> TestPrompts::chooseTimeRange(const std::string& caption, const TimeRange&,
+                                                      const VideoTiming&) {
   asked.push_back({"times", "", caption});
   return takeFront(timeRanges, std::optional<TimeRange>());
 }

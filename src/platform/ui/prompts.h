@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,17 @@ struct TimeRange {
   int framesPerSecond = 30;
 };
 
+// How a time range plays as a video: the animation time that passes in a second,
+// and the frames a range gives (0 when its end comes before its start).
+struct VideoTiming {
+  double tauPerSecond = 1;
+  std::function<int(const TimeRange&)> frameCount;
+};
+
+// What the time-range chooser says of a range as it is typed: the length the
+// video plays and its frames, "3,0 с, 91 кадр".
+std::string videoLengthText(const TimeRange& range, const VideoTiming& timing);
+
 // A name to save under, and the state of the chooser's check box.
 struct SaveChoice {
   std::string path;
@@ -49,10 +61,13 @@ class Prompts {
                                                          const std::string& checkBox) = 0;
   // 0xRRGGBB; the chooser keeps 16 custom colours shared by every call.
   virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
-  // A folder to write into (made by the caller when it is new).
+  // A folder to write into; a name typed that is not there yet is made a folder.
   virtual std::optional<std::string> chooseFolder(const std::string& caption) = 0;
-  // Times and rate, starting from initial; nothing when cancelled.
-  virtual std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial) = 0;
+  // Times and rate, starting from initial; the end is given as a time or as a
+  // length in seconds, and the chooser tells the video's length and frames as
+  // they are typed. Nothing when cancelled.
+  virtual std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial,
+                                                   const VideoTiming& timing) = 0;
 };
 
 // The prompts every window uses; the editor installs Qt's, tests their own.
@@ -71,7 +86,8 @@ class QtPrompts : public Prompts {
                                                  const std::string& checkBox) override;
   std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
   std::optional<std::string> chooseFolder(const std::string& caption) override;
-  std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial) override;
+  std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial,
+                                           const VideoTiming& timing) override;
 
  private:
   QWidget* owner_ = nullptr;
@@ -111,7 +127,8 @@ class TestPrompts : public Prompts {
                                                  const std::string& checkBox) override;
   std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
   std::optional<std::string> chooseFolder(const std::string& caption) override;
-  std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial) override;
+  std::optional<TimeRange> chooseTimeRange(const std::string& caption, const TimeRange& initial,
+                                           const VideoTiming& timing) override;
 };
 
 }  // namespace vandrel::ui
