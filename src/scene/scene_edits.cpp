@@ -312,6 +312,11 @@ void applyOffsets(std::optional<int> x, std::optional<int> y, std::optional<int>
   notifySelectionChanged();
 }
 
+TypedRange strengthRange() { return {-kStrengthLimit, kStrengthLimit}; }
+TypedRange radiusRange() { return {-kRadiusLimit, kRadiusLimit}; }
+TypedRange offsetRange() { return {-kOffsetLimit, kOffsetLimit}; }
+TypedRange cloneStepRange() { return {-kMaxCloneStep, kMaxCloneStep}; }
+
 void stepStrength(int delta) {
   if (Modifier* m = currentModifierRecord()) stepParameter(m->strength, delta);
 }

@@ -103,6 +103,15 @@ void setModifierKind(int kind);
 void applyStrength(std::optional<int> strength);
 void applyRadius(std::optional<int> radius);
 void applyOffsets(std::optional<int> x, std::optional<int> y, std::optional<int> z);
+// What those boxes and the clone step's take, both ends included, for the
+// editor to say when it refuses a number.
+struct TypedRange {
+  int lo, hi;
+};
+TypedRange strengthRange();
+TypedRange radiusRange();
+TypedRange offsetRange();
+TypedRange cloneStepRange();
 // "+" / "-": one step, never past 32767 nor below -32767.
 void stepStrength(int delta);
 void stepRadius(int delta);
