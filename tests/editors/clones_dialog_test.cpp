@@ -38,6 +38,11 @@ TEST_F(ClonesDialogTest, StartsClearedAndShowsARefusedStepAsTheOldOne) {
   EXPECT_EQ(dialog->text(kCloneStepEdit), "-19999");
   type(kCloneStepEdit, "7");
   EXPECT_EQ(cloneRule(0, 0).cloneStep, 7);
+  type(kCloneObjectNumber, "4");
+  type(kCloneCountNumber, "255");
+  EXPECT_EQ(told, "кол-во клонов: число от 0 до 254");
+  type(kCloneCountNumber, "9");
+  EXPECT_EQ(cloneRule(0, 4).cloneCount, 9);
   os::statusLine = nullptr;
 }
 

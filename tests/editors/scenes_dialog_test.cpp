@@ -138,6 +138,18 @@ TEST_F(ScenesDialogTest, TypedNumbersReachTheirFieldsAndRefusalsSayWhy) {
   EXPECT_EQ(dialog->text(kPositionY), "0");
   type(kRepeatU, "x");
   EXPECT_EQ(told, "cU: число от 0 до 255");
+
+  // The boxes of the selection and of the object's material and texture.
+  type(kSceneNumber, "1");
+  EXPECT_EQ(told, "Сцена: число от 0 до 0");
+  click(kObjectCreate);
+  type(kObjectNumber, "0");
+  EXPECT_EQ(currentSceneRecord().currentObject, 0);
+  type(kMaterialNumber, "300");
+  EXPECT_EQ(told, "Материал: число от 0 до 255");
+  type(kTextureNumber, "9");
+  EXPECT_EQ(currentObjectRecord().texture, 9);
+  EXPECT_EQ(texgen::textureStore.currentSlot, 1);  // typed, not stepped into
   os::statusLine = nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include <QSlider>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -83,14 +84,19 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   auto share = [this](QWidget* w, std::vector<std::string> texts = {}) {
     return stretched(w, 0, ui::kLineHeight, std::move(texts));
   };
-  auto number = [this](int id, const char* widest) { return fixed(addEdit(id), 0, ui::kLineHeight, {widest}); };
+  // A number typed into a box of its own is taken as its steppers would take it.
+  auto number = [this](int id, const char* caption, std::function<ui::NumberRange()> range,
+                       std::function<void(int)> take, const char* widest) {
+    return fixed(addNumberBox(id, caption, std::move(range), std::move(take)), 0, ui::kLineHeight, {widest});
+  };
   auto applied = [this](int id, const char* caption, int apply) {
     return fixed(addAppliedBox(id, caption, kByteRange, apply), 0, ui::kLineHeight, {"255"});
   };
 
   QHBoxLayout* r = row();
   r->addWidget(smallButton(kScenePrevious, "<"));
-  r->addWidget(number(kSceneNumber, "126"));
+  r->addWidget(number(
+      kSceneNumber, "Сцена", [] { return ui::NumberRange{0, sceneStore.sceneCount - 1}; }, selectScene, "126"));
   r->addWidget(smallButton(kSceneNext, ">"));
   r->addWidget(button(kSceneCreate, "crt"));
   r->addWidget(button(kSceneDelete, "del"));
@@ -102,7 +108,9 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r = row();
   r->addWidget(smallButton(kObjectFirst, "|<"));
   r->addWidget(smallButton(kObjectPrevious, "<"));
-  r->addWidget(number(kObjectNumber, "254"));
+  r->addWidget(number(
+      kObjectNumber, "Объект", [] { return ui::NumberRange{0, currentSceneRecord().objectCount - 1}; }, selectObject,
+      "254"));
   r->addWidget(smallButton(kObjectNext, ">"));
   r->addWidget(smallButton(kObjectLast, ">|"));
   r->addStretch(1);
@@ -136,12 +144,13 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(button(kApplyGrid, "<-ок"));
   setTip(kApplyGrid, "Задать объекту сетку из этих чисел");
 
-  for (auto [text, down, shown, up] : {std::tuple{"Материал", kMaterialDown, kMaterialNumber, kMaterialUp},
-                                       {"Текстура", kTextureDown, kTextureNumber, kTextureUp}}) {
+  for (auto [text, down, shown, up, take] :
+       {std::tuple{"Материал", kMaterialDown, kMaterialNumber, kMaterialUp, &setMaterialNumber},
+        {"Текстура", kTextureDown, kTextureNumber, kTextureUp, &setTextureNumber}}) {
     r = row();
     r->addWidget(caption(text));
     r->addWidget(smallButton(down, "<"));
-    r->addWidget(number(shown, "255"));
+    r->addWidget(number(shown, text, [] { return kByteRange; }, take, "255"));
     r->addWidget(smallButton(up, ">"));
     r->addStretch(1);
   }
@@ -190,11 +199,6 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(share(addButton(kLoadLayer, "Загрузить")), 1);
   r->addWidget(share(addButton(kSaveLayer, "Записать")), 1);
   r->addWidget(share(addButton(kClearScene, "Стереть")), 1);
-
-  // 1132 is the default button: Enter in any edit that is not a number box of
-  // its own presses it.
-  for (int id : {kSceneNumber, kObjectNumber, kMaterialNumber, kTextureNumber})
-    connect(static_cast<QLineEdit*>(control(id)), &QLineEdit::returnPressed, this, [this] { command(kApplyPosition); });
 
   // Child controls swallow mouse moves; the dialog watches them to take the focus.
   setMouseTracking(true);
