@@ -81,7 +81,8 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
   single("размер блика", kPower);
   single("рельефность", kBumpiness);
   stepper("№ карты", kPreviousMap, kMapNumber, kNextMap, {kMinMapNumber, kMaxMapNumber}, typeMapNumber);
-  stepper("TStage1-текстура", kPreviousStageTexture, kStageTexture, kNextStageTexture, {0, kMaxStageTexture}, typeStageTexture);
+  stepper("TStage1-текстура", kPreviousStageTexture, kStageTexture, kNextStageTexture, {0, kMaxStageTexture},
+          typeStageTexture);
   QHBoxLayout* r = row();
   r->addWidget(caption("TStage1-тип"));
   r->addWidget(share(addCombo(kStageTypeList)), 1);

@@ -71,8 +71,8 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
                        int apply) {
     QHBoxLayout* p = row();
     p->addWidget(fixed(addLabel(labelId, caption), 0, 0, labels));
-    p->addWidget(wide(addNumberBox(edit, ui::BoxCaption::ofLabel(labelId), range, [this, apply](int) { command(apply); })),
-                 1);
+    const auto applyIt = [this, apply](int) { command(apply); };
+    p->addWidget(wide(addNumberBox(edit, ui::BoxCaption::ofLabel(labelId), range, applyIt)), 1);
     p->addWidget(smallButton(minus, "-"));
     p->addWidget(smallButton(plus, "+"));
     p->addWidget(button(apply, "<-ok"));
