@@ -312,6 +312,39 @@ void applyOffsets(std::optional<int> x, std::optional<int> y, std::optional<int>
   notifySelectionChanged();
 }
 
+TypedRange strengthRange() { return {-kStrengthLimit, kStrengthLimit}; }
+TypedRange radiusRange() { return {-kRadiusLimit, kRadiusLimit}; }
+TypedRange offsetRange() { return {-kOffsetLimit, kOffsetLimit}; }
+TypedRange cloneStepRange() { return {-kMaxCloneStep, kMaxCloneStep}; }
+TypedRange cloneCountRange() { return {0, kMaxCloneCount}; }
+
+void selectScene(int scene) {
+  SceneStore& s = sceneStore;
+  if (scene < 0 || scene >= s.sceneCount) return;
+  s.currentScene = static_cast<std::uint8_t>(scene);
+  afterSceneSwitch();
+}
+
+void selectObject(int object) {
+  Scene& scene = currentSceneRecord();
+  if (object < 0 || object >= scene.objectCount || object == scene.currentObject) return;
+  scene.currentObject = static_cast<std::uint8_t>(object);
+  afterObjectStep(true);
+}
+
+void setMaterialNumber(int material) {
+  if (material >= 0 && material <= kLastStepped) currentObjectRecord().material = static_cast<std::uint8_t>(material);
+}
+
+void setTextureNumber(int texture) {
+  if (texture >= 0 && texture <= kLastStepped) currentObjectRecord().texture = static_cast<std::uint8_t>(texture);
+}
+
+void setCloneCount(int object, int count) {
+  if (count >= 0 && count <= kMaxCloneCount)
+    cloneRule(sceneStore.currentScene, object).cloneCount = static_cast<std::uint8_t>(count);
+}
+
 void stepStrength(int delta) {
   if (Modifier* m = currentModifierRecord()) stepParameter(m->strength, delta);
 }

@@ -103,6 +103,26 @@ void setModifierKind(int kind);
 void applyStrength(std::optional<int> strength);
 void applyRadius(std::optional<int> radius);
 void applyOffsets(std::optional<int> x, std::optional<int> y, std::optional<int> z);
+// What those boxes and the clone step's take, both ends included, for the
+// editor to say when it refuses a number.
+struct TypedRange {
+  int lo, hi;
+};
+TypedRange strengthRange();
+TypedRange radiusRange();
+TypedRange offsetRange();
+TypedRange cloneStepRange();
+TypedRange cloneCountRange();
+
+// Numbers typed into the boxes that show the selection and the object's
+// material and texture; what is out of range changes nothing. A typed scene or
+// object is selected as the steppers select it; a material or texture number
+// takes effect at once, without a snapshot. The count is the rule's of a slot.
+void selectScene(int scene);    // 0..sceneCount-1
+void selectObject(int object);  // 0..objectCount-1 of the current scene
+void setMaterialNumber(int material);
+void setTextureNumber(int texture);
+void setCloneCount(int object, int count);
 // "+" / "-": one step, never past 32767 nor below -32767.
 void stepStrength(int delta);
 void stepRadius(int delta);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
+#include "platform/os/status_line.h"
 #include "editor/scene/clones_dialog.h"
 #include "scene/scene_hooks.h"
 #include "scene/scene_store.h"
@@ -28,6 +29,21 @@ TEST_F(ClonesDialogTest, StartsClearedAndShowsARefusedStepAsTheOldOne) {
   }
   EXPECT_EQ(cloneRule(0, 0).cloneStep, -19999);
   EXPECT_EQ(dialog->text(kCloneStepEdit), "-19999");
+
+  // Enter in the box is its "<-ok"; a refusal says why.
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  type(kCloneStepEdit, "20000");
+  EXPECT_EQ(told, "смещение: число от −19999 до 19999");
+  EXPECT_EQ(dialog->text(kCloneStepEdit), "-19999");
+  type(kCloneStepEdit, "7");
+  EXPECT_EQ(cloneRule(0, 0).cloneStep, 7);
+  type(kCloneObjectNumber, "4");
+  type(kCloneCountNumber, "255");
+  EXPECT_EQ(told, "кол-во клонов: число от 0 до 254");
+  type(kCloneCountNumber, "9");
+  EXPECT_EQ(cloneRule(0, 4).cloneCount, 9);
+  os::statusLine = nullptr;
 }
 
 // The selector is the dialog's own: it reaches slots beyond the objects in use,

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "dialog_fixture.h"
+#include "platform/os/status_line.h"
 #include "materials/materials.h"
 #include "pack/document.h"
 #include "platform/ui/prompts.h"
@@ -109,8 +110,14 @@ TEST_F(MaterialsDialogTest, EraseStoresSixtyFourSoTrackbarsStandAtMaxAndSwatches
 }
 
 TEST_F(MaterialsDialogTest, TypedNumbersReachTheMaterialAndRefusedOnesShowTheStoredValue) {
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
   type(D::kMapNumber, "abc");
+  EXPECT_EQ(told, "№ карты: число от 1 до 254");
   type(D::kStageTexture, "254");
+  type(D::kMaterialNumber, "256");
+  EXPECT_EQ(told, "№ материала: число от 0 до 255");
+  os::statusLine = nullptr;
   EXPECT_EQ(edits(), "0,1,254");
   type(D::kMaterialNumber, "255");
   EXPECT_EQ(edits(), "255,1,0");  // material 255 gets its map number when it is shown

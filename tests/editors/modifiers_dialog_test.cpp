@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "dialog_fixture.h"
+#include "platform/os/status_line.h"
 #include "render/view_navigation.h"
 #include "scene/modifier_kinds.h"
 #include "editor/scene/modifiers_dialog.h"
@@ -109,6 +110,37 @@ TEST_F(ModifiersDialogTest, EachControlReachesItsModifierEdit) {
   click(kModDelete);
   expectBlanks();
   EXPECT_EQ(dialog->text(kModStrengthLabel), modifierStrengthLabel(kSource));
+}
+
+// Enter in a parameter's box, or leaving it, applies it as its "<-ok" does; a
+// refusal calls the parameter what its kind calls it.
+TEST_F(ModifiersDialogTest, TypedParametersApplyOnEnterOrLeavingAndRefusalsSayWhy) {
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  QApplication::setActiveWindow(dialog.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  click(kModCreate);
+  type(kModStrengthEdit, "50");
+  EXPECT_EQ(current().strength, 50);
+  setModifierKind(8);  // a rotation: its strength is an angle
+  refreshModifiersDialog();
+  type(kModStrengthEdit, "127");
+  EXPECT_EQ(told, "угол: число от −126 до 126");
+  EXPECT_EQ(dialog->text(kModStrengthEdit), "50");
+
+  QWidget* radius = dialog->control(kModRadiusEdit);
+  radius->setFocus();
+  QTest::keyClick(radius, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(radius, "-300");
+  dialog->control(kModOffsetX)->setFocus();
+  EXPECT_EQ(current().radius, -300);
+  EXPECT_EQ(dialog->trackbarPos(kModRadiusCoarse), -2);
+
+  type(kModOffsetY, "20000");
+  EXPECT_EQ(told, "y: число от −12699 до 12699");
+  type(kModOffsetY, "5");
+  EXPECT_EQ(current().offsetY, 5);
+  os::statusLine = nullptr;
 }
 
 TEST_F(ModifiersDialogTest, RadiusTrackbarsCarryTheSignAndAnyMoveWritesBothParameters) {

@@ -7,6 +7,7 @@
 
 #include "dialog_fixture.h"
 #include "materials/materials.h"
+#include "platform/os/status_line.h"
 #include "render/render_settings.h"
 #include "render/view_navigation.h"
 #include "scene/catalogues.h"
@@ -110,6 +111,46 @@ TEST_F(ScenesDialogTest, RefreshShowsTheStoreAndTheScaleOfTheChosenAxis) {
   o.scaleZ = 1000;
   refreshScenesDialog();
   expectScaleShown(3, 232, "1000");
+}
+
+// The scale box moves both trackbars as a drag does; Enter in a box applies
+// that box's own "<-ок"; a refusal says why and shows the stored value again.
+TEST_F(ScenesDialogTest, TypedNumbersReachTheirFieldsAndRefusalsSayWhy) {
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  type(kScaleValue, "250");
+  expectScaleShown(0, 250, "250");
+  EXPECT_EQ(currentObjectRecord().scaleX, 250);
+  click(kAxisCommon);
+  type(kScaleValue, "300");
+  expectScaleShown(1, 44, "300");
+  const SceneObject& o = currentObjectRecord();
+  EXPECT_EQ(o.scaleX + o.scaleY + o.scaleZ, 900);
+  type(kScaleValue, "-5");
+  EXPECT_EQ(told, "Масштаб: число от 0 до 32767");
+  expectScaleShown(1, 44, "300");
+
+  type(kGridM, "12");
+  type(kRepeatV, "3");
+  EXPECT_EQ(o.gridM + o.cV, 15);
+  type(kPositionY, "40000");
+  EXPECT_EQ(told, "y: число от −32768 до 32767");
+  EXPECT_EQ(dialog->text(kPositionY), "0");
+  type(kRepeatU, "x");
+  EXPECT_EQ(told, "cU: число от 0 до 255");
+
+  // The boxes of the selection and of the object's material and texture.
+  type(kSceneNumber, "1");
+  EXPECT_EQ(told, "Сцена: число от 0 до 0");
+  click(kObjectCreate);
+  type(kObjectNumber, "0");
+  EXPECT_EQ(currentSceneRecord().currentObject, 0);
+  type(kMaterialNumber, "300");
+  EXPECT_EQ(told, "Материал: число от 0 до 255");
+  type(kTextureNumber, "9");
+  EXPECT_EQ(currentObjectRecord().texture, 9);
+  EXPECT_EQ(texgen::textureStore.currentSlot, 1);  // typed, not stepped into
+  os::statusLine = nullptr;
 }
 
 TEST_F(ScenesDialogTest, SceneLayersGoThroughTheChoosersAndFailuresAreTold) {

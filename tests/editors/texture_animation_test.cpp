@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dialog_fixture.h"
+#include "platform/os/status_line.h"
 #include "render/device_setup.h"
 #include "render/frame.h"
 #include "texedit/texture_animation.h"
@@ -273,6 +274,23 @@ TEST_F(TextureAnimationTest, SteppersAndRunsWriteBackTheValuesUsed) {
   click(D::kPlayMorph);
   EXPECT_EQ(text(D::kMorphStages), "256");
   EXPECT_EQ(shown.size(), 2u + 257u);
+}
+
+// What a run would use is kept from the box; the depth's range follows the log.
+TEST_F(TextureAnimationTest, TypedStagesAndDepthsAreKeptOrRefusedWithTheirRange) {
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  setNoise(1, 4);
+  type(D::kMorphStages, "100");
+  EXPECT_EQ(textureAnimation.morphStages, 100);
+  type(D::kSinusStages, "0");
+  EXPECT_EQ(told, "стадий: число от 1 до 256");
+  EXPECT_EQ(text(D::kSinusStages), "64");
+  type(D::kSinusDepth, "4");
+  EXPECT_EQ(told, "Глубина: число от 1 до 3");
+  type(D::kSinusDepth, "3");
+  EXPECT_EQ(textureAnimation.sinusDepth, 3);
+  os::statusLine = nullptr;
 }
 
 TEST_F(TextureAnimationTest, CommandNumberShowsItsRowAndStopsAtTheLastRow) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dialog_fixture.h"
+#include "platform/os/status_line.h"
 #include "texedit/texture_editing.h"
 #include "texgen/catalogue.h"
 #include "texgen/dispatcher.h"
@@ -235,6 +236,45 @@ TEST_F(TextureEditor, LoadsAndFullLogsSpeakOnce) {
   for (int i = 0; i < 3; ++i) click(kOk);
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].text, "Лог текстуры заполнен: при размере 512 помещается 93 операции");
+}
+
+// A value typed into a row's box moves its trackbar there, as a drag does;
+// Enter in the box confirms it and commits nothing, Enter elsewhere still does.
+TEST_F(TextureEditor, ValueBoxesActAsTheirTrackbarAndKeepTheirEnter) {
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  QApplication::setActiveWindow(dialog.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  pick(texgen::kSolidfill);
+  const ParameterRowIds& red = kParameterRows[2];
+  const ParameterRowIds& green = kParameterRows[3];
+  const std::string white = workingLayer();
+  redraws = 0;
+  type(red.edit, "200");
+  EXPECT_EQ(dialog->trackbarPos(red.trackbar), 200);
+  EXPECT_EQ(texgen::catalogue.records[texgen::kSolidfill].values[2], 200);
+  EXPECT_EQ(redraws, 1);
+  EXPECT_NE(workingLayer(), white);
+  EXPECT_EQ(textureStore.entryCount, 1);
+
+  at(green.edit)->setFocus();
+  QTest::keyClick(at(green.edit), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(at(green.edit), "7");
+  at(kFunctionList)->setFocus();  // leaving the box confirms it
+  EXPECT_EQ(dialog->trackbarPos(green.trackbar), 7);
+  EXPECT_EQ(texgen::catalogue.records[texgen::kSolidfill].values[3], 7);
+
+  for (const char* refused : {"256", "-1", "r"}) {
+    type(red.edit, refused);
+    EXPECT_EQ(dialog->text(red.edit), "200") << refused;
+    EXPECT_EQ(told, "r: число от 0 до 255") << refused;
+  }
+  EXPECT_EQ(dialog->trackbarPos(red.trackbar), 200);
+  EXPECT_EQ(textureStore.entryCount, 1);
+  QTest::keyClick(at(kFunctionList), Qt::Key_Return);
+  EXPECT_EQ(history(), Strings{"1solidfill"});
+  EXPECT_EQ(texgen::currentSlot().log[1].param(3), 200);
+  os::statusLine = nullptr;
 }
 
 TEST_F(TextureEditor, TimingTestFocusAndFold) {

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -7,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/os/status_line.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/prompts.h"
@@ -82,6 +86,65 @@ TEST(Dialog, EditIntegersReadLikeTheSystemDoes) {
   d.setText(kEdit, "4294967295");
   EXPECT_EQ(d.editUnsigned(kEdit, &ok), 4294967295u);
   EXPECT_TRUE(ok);
+}
+
+// Enter and leaving confirm a number box; Enter goes no further. A refused text
+// gives way to what code last showed and the status line says why.
+TEST(Dialog, NumberBoxesTakeTypedNumbersAndSayWhyTheyRefuse) {
+  constexpr int kLabel = 1162, kBox = 1105, kApplied = 1109, kApply = 1006, kPlain = 1008;
+  struct Boxes : Dialog {
+    Boxes() {
+      addLabel(kLabel, "сила:");
+      addNumberBox(kBox, BoxCaption::ofLabel(kLabel), {-126, 126}, [this](int v) { taken.push_back(v); });
+      addAppliedBox(kApplied, "x", {0, 9}, kApply);
+      addEdit(kPlain);
+      setText(kBox, "5");
+    }
+    void command(int id) override { commands.push_back(id); }
+    void keyPressEvent(QKeyEvent* e) override { returnsReachingTheDialog += e->key() == Qt::Key_Return; }
+    std::vector<int> taken, commands;
+    int returnsReachingTheDialog = 0;
+  } d;
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  d.show();
+  QApplication::setActiveWindow(&d);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  QWidget* box = d.control(kBox);
+  box->setFocus();
+  QTest::keyClicks(box, "0");
+  QTest::keyClick(box, Qt::Key_Return);
+  QTest::keyClick(box, Qt::Key_Return);  // nothing new typed: nothing taken again
+  EXPECT_EQ(d.taken, std::vector<int>{50});
+  EXPECT_EQ(d.returnsReachingTheDialog, 0);
+
+  for (const char* refused : {"-127", "12a"}) {
+    told.clear();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, refused);
+    QTest::keyClick(box, Qt::Key_Tab);  // leaving the box
+    EXPECT_EQ(d.text(kBox), "50") << refused;
+    EXPECT_EQ(told, "сила: число от −126 до 126") << refused;
+    box->setFocus();
+  }
+  QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(box, "+007");
+  d.control(kPlain)->setFocus();
+  EXPECT_EQ(d.taken, (std::vector<int>{50, 7}));
+  EXPECT_EQ(d.text(kBox), "7");
+
+  // An applied box: Enter is its button's command, which reads it.
+  QTest::keyClicks(d.control(kApplied), "3");
+  QTest::keyClick(d.control(kApplied), Qt::Key_Return);
+  EXPECT_EQ(d.commands, std::vector<int>{kApply});
+  EXPECT_EQ(d.boxNumber(kApplied), 3);
+  d.setText(kApplied, "10");
+  d.setText(kBox, "abc");
+  EXPECT_EQ(d.boxNumbers({kApplied, kBox}), (std::vector<std::optional<int>>{std::nullopt, std::nullopt}));
+  EXPECT_EQ(told, "x: число от 0 до 9");  // the first refusal
+  QTest::keyClick(d.control(kPlain), Qt::Key_Return);
+  EXPECT_EQ(d.returnsReachingTheDialog, 1);
+  os::statusLine = nullptr;
 }
 
 TEST(Commands, GoStraightToTheRegisteredWindowAndNowhereElse) {

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <climits>
 #include <optional>
 
 #include "materials/materials.h"
@@ -50,15 +49,16 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
                  {"№ материала", "№ карты", "TStage1-текстура", "TStage1-тип"});
   };
   auto share = [this](QWidget* w) { return stretched(w, 0, ui::kLineHeight); };
-  auto stepper = [&](const char* text, int previous, int edit, int next) {
+  // A typed number is taken on Enter or when the box is left.
+  auto stepper = [&](const char* text, int previous, int edit, int next, ui::NumberRange range,
+                     void (*take)(std::optional<int>)) {
     QHBoxLayout* r = row();
     r->addWidget(caption(text));
     r->addWidget(smallButton(previous, "<"));
-    QLineEdit* field = fixed(addEdit(edit), 0, ui::kLineHeight, {"255"});
-    r->addWidget(field);
+    r->addWidget(
+        fixed(addNumberBox(edit, text, range, [take](int typed) { take(typed); }), 0, ui::kLineHeight, {"255"}));
     r->addWidget(smallButton(next, ">"));
     r->addStretch(1);
-    connect(field, &QLineEdit::editingFinished, this, [this, edit] { editFinished(edit); });
   };
   auto colour = [&](const char* text, int swatch, const int (&ids)[3]) {
     QHBoxLayout* r = row();
@@ -74,14 +74,15 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
     r->addWidget(stretched(addTrackbar(id), 0, 0), 1);
   };
 
-  stepper("№ материала", kPreviousMaterial, kMaterialNumber, kNextMaterial);
+  stepper("№ материала", kPreviousMaterial, kMaterialNumber, kNextMaterial, {0, kLastMaterial}, typeMaterialNumber);
   colour("диффузные rgb", kDiffuseSwatch, kColourTrackbars[0]);
   colour("амбиентные rgb", kAmbientSwatch, kColourTrackbars[1]);
   colour("спекулярные rgb", kSpecularSwatch, kColourTrackbars[2]);
   single("размер блика", kPower);
   single("рельефность", kBumpiness);
-  stepper("№ карты", kPreviousMap, kMapNumber, kNextMap);
-  stepper("TStage1-текстура", kPreviousStageTexture, kStageTexture, kNextStageTexture);
+  stepper("№ карты", kPreviousMap, kMapNumber, kNextMap, {kMinMapNumber, kMaxMapNumber}, typeMapNumber);
+  stepper("TStage1-текстура", kPreviousStageTexture, kStageTexture, kNextStageTexture, {0, kMaxStageTexture},
+          typeStageTexture);
   QHBoxLayout* r = row();
   r->addWidget(caption("TStage1-тип"));
   r->addWidget(share(addCombo(kStageTypeList)), 1);
@@ -91,7 +92,7 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(share(addButton(kLoad, "Загрузить")), 1);
   r->addWidget(share(addButton(kSave, "Сохранить")), 1);
   r->addWidget(share(addButton(kErase, "Стереть")), 1);
-  r->addWidget(smallButton(kFold, "/"));
+  r->addWidget(foldButton(kFold));
 
   // Child controls swallow mouse moves; the dialog watches them to take the focus.
   setMouseTracking(true);
@@ -109,9 +110,6 @@ MaterialsDialog::MaterialsDialog(QWidget* parent) : Dialog(parent) {
 }
 
 MaterialsDialog::~MaterialsDialog() {
-  // Closing takes the focus from an edit, which would report to a dialog half gone.
-  for (int id : {kMaterialNumber, kMapNumber, kStageTexture})
-    disconnect(static_cast<QLineEdit*>(control(id)), &QLineEdit::editingFinished, this, nullptr);
   materialHooks.refreshEditor.clear(this);
   materialHooks.redrawSwatches.clear(this);
   pack::removeDocumentListener(this);
@@ -193,16 +191,6 @@ void MaterialsDialog::mouseMoveEvent(QMouseEvent* event) {
 void MaterialsDialog::mouseMoved() {
   redrawSwatches();
   ui::takeFocusOnMouseMove(ui::kFocusMaterials);
-}
-
-void MaterialsDialog::editFinished(int id) {
-  const std::optional<int> typed = editNumber(id, INT_MIN, INT_MAX);
-  switch (id) {
-    case kMaterialNumber: typeMaterialNumber(typed); break;
-    case kMapNumber: typeMapNumber(typed); break;
-    case kStageTexture: typeStageTexture(typed); break;
-    default: break;
-  }
 }
 
 void MaterialsDialog::chooseColour(int swatch) {

@@ -44,7 +44,6 @@ class MaterialsDialog : public ui::Dialog {
 
  private:
   void mouseMoved();
-  void editFinished(int id);
   void chooseColour(int swatch);
   void load();
   void save();

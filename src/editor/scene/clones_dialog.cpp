@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <climits>
 #include <string>
 
 #include "platform/ui/commands.h"
@@ -32,14 +31,29 @@ ClonesDialog::ClonesDialog(QWidget* parent) : Dialog(parent) {
   label("кол-во клонов", 4, 3);
   label("смещение", 7, 2);
   put(fixed(addButton(kCloneObjectDown, "<"), ui::kSmallButton, ui::kLineHeight), 0);
-  put(fixed(addEdit(kCloneObjectNumber), 0, ui::kLineHeight, {"254"}), 1);
+  // Typed numbers are taken as the steppers take them.
+  put(fixed(addNumberBox(kCloneObjectNumber, "объект", {0, kLastCloneObject},
+                         [this](int object) {
+                           cloneObjectIndex_ = object;
+                           refresh();
+                         }),
+            0, ui::kLineHeight, {"254"}),
+      1);
   put(fixed(addButton(kCloneObjectUp, ">"), ui::kSmallButton, ui::kLineHeight), 2);
   put(stretched(addCombo(kCloneKindList), 0, ui::kLineHeight), 3);
   put(fixed(addButton(kCloneCountDown, "<"), ui::kSmallButton, ui::kLineHeight), 4);
-  put(fixed(addEdit(kCloneCountNumber), 0, ui::kLineHeight, {"254"}), 5);
+  const TypedRange count = cloneCountRange();
+  put(fixed(addNumberBox(kCloneCountNumber, "кол-во клонов", {count.lo, count.hi},
+                         [this](int count) { setCloneCount(cloneObjectIndex_, count); }),
+            0, ui::kLineHeight, {"254"}),
+      5);
   put(fixed(addButton(kCloneCountUp, ">"), ui::kSmallButton, ui::kLineHeight), 6);
-  put(fixed(addEdit(kCloneStepEdit), 0, ui::kLineHeight, {"-19999"}), 7);
+  const TypedRange step = cloneStepRange();
+  put(fixed(addAppliedBox(kCloneStepEdit, "смещение", {step.lo, step.hi}, kApplyCloneStep), 0, ui::kLineHeight,
+            {"-19999"}),
+      7);
   put(fixed(addButton(kApplyCloneStep, "<-ok"), 0, ui::kLineHeight), 8);
+  setTip(kApplyCloneStep, "Применить смещение клонов");
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(2, 1);
 
@@ -77,7 +91,7 @@ void ClonesDialog::command(int id) {
     case kCloneCountDown: stepCloneCount(cloneObjectIndex_, -1); break;
     case kCloneCountUp: stepCloneCount(cloneObjectIndex_, +1); break;
     case kApplyCloneStep:  // a refused step is shown back as the old one
-      applyCloneStep(cloneObjectIndex_, editNumber(kCloneStepEdit, INT_MIN, INT_MAX));
+      applyCloneStep(cloneObjectIndex_, boxNumber(kCloneStepEdit));
       break;
     default:
       return;

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <climits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pack/document.h"
@@ -42,7 +42,7 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
   QHBoxLayout* r = row();
   r->addWidget(stretched(addButton(kModCreate, "создать"), 0, ui::kLineHeight), 1);
   r->addWidget(stretched(addButton(kModDelete, "удалить"), 0, ui::kLineHeight), 1);
-  r->addWidget(smallButton(kModFold, "/"));
+  r->addWidget(foldButton(kModFold));
 
   r = row();
   r->addWidget(smallButton(kModPrevious, "<"));
@@ -66,24 +66,35 @@ ModifiersDialog::ModifiersDialog(QWidget* parent) : Dialog(parent) {
     labels.push_back(modifierStrengthLabel(kind));
     labels.push_back(modifierRadiusLabel(kind));
   }
-  auto parameter = [&](int labelId, const char* caption, int edit, int minus, int plus, int apply) {
+  // Enter in a parameter's box, or leaving it, applies it as its "<-ok" does.
+  auto parameter = [&](int labelId, const char* caption, int edit, ui::NumberRange range, int minus, int plus,
+                       int apply) {
     QHBoxLayout* p = row();
     p->addWidget(fixed(addLabel(labelId, caption), 0, 0, labels));
-    p->addWidget(wide(addEdit(edit)), 1);
+    const auto applyIt = [this, apply](int) { command(apply); };
+    p->addWidget(wide(addNumberBox(edit, ui::BoxCaption::ofLabel(labelId), range, applyIt)), 1);
     p->addWidget(smallButton(minus, "-"));
     p->addWidget(smallButton(plus, "+"));
     p->addWidget(button(apply, "<-ok"));
+    setTip(minus, "Параметр на единицу меньше");
+    setTip(plus, "Параметр на единицу больше");
+    setTip(apply, "Применить число из поля слева");
   };
-  parameter(kModStrengthLabel, "сила", kModStrengthEdit, kModStrengthMinus, kModStrengthPlus, kModStrengthApply);
+  const TypedRange strength = strengthRange(), radius = radiusRange(), offset = offsetRange();
+  parameter(kModStrengthLabel, "сила", kModStrengthEdit, {strength.lo, strength.hi}, kModStrengthMinus,
+            kModStrengthPlus, kModStrengthApply);
   rows->addWidget(stretched(addTrackbar(kModStrengthBar, -kBarLimit, kBarLimit), 0, 0));
-  parameter(kModRadiusLabel, "рад.", kModRadiusEdit, kModRadiusMinus, kModRadiusPlus, kModRadiusApply);
+  parameter(kModRadiusLabel, "рад.", kModRadiusEdit, {radius.lo, radius.hi}, kModRadiusMinus, kModRadiusPlus,
+            kModRadiusApply);
   rows->addWidget(stretched(addTrackbar(kModRadiusCoarse, -kBarLimit, kBarLimit), 0, 0));
   rows->addWidget(stretched(addTrackbar(kModRadiusFine, -kBarLimit, kBarLimit), 0, 0));
 
   rows->addWidget(staticText("x               y              z"));
   r = row();
-  for (int id : {kModOffsetX, kModOffsetY, kModOffsetZ}) r->addWidget(wide(addEdit(id)), 1);
+  for (auto [id, axis] : {std::pair{kModOffsetX, "x"}, {kModOffsetY, "y"}, {kModOffsetZ, "z"}})
+    r->addWidget(wide(addAppliedBox(id, axis, {offset.lo, offset.hi}, kModOffsetsApply)), 1);
   r->addWidget(button(kModOffsetsApply, "<-ok"));
+  setTip(kModOffsetsApply, "Применить смещение центра x, y, z");
   rows->addStretch(1);
 
   // Child controls take the mouse moves; the dialog watches them to claim the focus.
@@ -113,9 +124,6 @@ ModifiersDialog::~ModifiersDialog() {
     ui::registerCommandTarget(ui::WindowId::modifiers, nullptr);
 }
 
-// Any number the edit holds; the modifier edits judge whether it is in range.
-std::optional<int> ModifiersDialog::typed(int id) const { return editNumber(id, INT_MIN, INT_MAX); }
-
 void ModifiersDialog::command(int id) {
   switch (id) {
     case kModFold: ui::toggleFoldFlag(ui::kFocusModifiers); return;
@@ -124,13 +132,17 @@ void ModifiersDialog::command(int id) {
     case kModPrevious: stepModifier(-1); break;
     case kModNext: stepModifier(1); break;
     case kModLast: lastModifier(); break;
-    case kModStrengthApply: applyStrength(typed(kModStrengthEdit)); break;
-    case kModRadiusApply: applyRadius(typed(kModRadiusEdit)); break;
+    case kModStrengthApply: applyStrength(boxNumber(kModStrengthEdit)); break;
+    case kModRadiusApply: applyRadius(boxNumber(kModRadiusEdit)); break;
     case kModStrengthPlus: stepStrength(1); break;
     case kModStrengthMinus: stepStrength(-1); break;
     case kModRadiusPlus: stepRadius(1); break;
     case kModRadiusMinus: stepRadius(-1); break;
-    case kModOffsetsApply: applyOffsets(typed(kModOffsetX), typed(kModOffsetY), typed(kModOffsetZ)); break;
+    case kModOffsetsApply: {
+      const auto typed = boxNumbers({kModOffsetX, kModOffsetY, kModOffsetZ});
+      applyOffsets(typed[0], typed[1], typed[2]);
+      break;
+    }
     default: return;
   }
   refresh();

@@ -65,7 +65,6 @@ class ModifiersDialog : public ui::Dialog {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  std::optional<int> typed(int id) const;
 };
 
 }  // namespace vandrel::scene

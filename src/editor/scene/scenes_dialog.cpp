@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <climits>
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -34,6 +36,15 @@ const ui::FileFilter kLayerFilter{"Vandrel scene layer", "*.vsl"};
 constexpr const char* kTitle = "Сцены и объекты";
 
 std::string number(int value) { return std::to_string(value); }
+
+// What the fields behind the boxes hold: signed 16-bit positions, bytes for the
+// grid and the repeats; the scale as far as its two trackbars reach.
+constexpr ui::NumberRange kPositionRange{std::numeric_limits<std::int16_t>::min(),
+                                         std::numeric_limits<std::int16_t>::max()};
+constexpr ui::NumberRange kByteRange{0, std::numeric_limits<std::uint8_t>::max()};
+constexpr int kScaleCoarseTop = 127;
+constexpr int kScaleFineTop = 255;
+constexpr int kScaleTop = kScaleCoarseTop * 256 + kScaleFineTop;
 
 // What the scene edits leave to the windows around: the fog of the new scene, the
 // object marker of a moved object, the editors following the current object.
@@ -73,21 +84,33 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   auto share = [this](QWidget* w, std::vector<std::string> texts = {}) {
     return stretched(w, 0, ui::kLineHeight, std::move(texts));
   };
-  auto number = [this](int id, const char* widest) { return fixed(addEdit(id), 0, ui::kLineHeight, {widest}); };
+  // A number typed into a box of its own is taken as its steppers would take it.
+  auto number = [this](int id, const char* caption, std::function<ui::NumberRange()> range,
+                       std::function<void(int)> take, const char* widest) {
+    return fixed(addNumberBox(id, caption, std::move(range), std::move(take)), 0, ui::kLineHeight, {widest});
+  };
+  auto applied = [this](int id, const char* caption, int apply) {
+    return fixed(addAppliedBox(id, caption, kByteRange, apply), 0, ui::kLineHeight, {"255"});
+  };
 
   QHBoxLayout* r = row();
   r->addWidget(smallButton(kScenePrevious, "<"));
-  r->addWidget(number(kSceneNumber, "126"));
+  r->addWidget(number(
+      kSceneNumber, "Сцена", [] { return ui::NumberRange{0, sceneStore.sceneCount - 1}; }, selectScene, "126"));
   r->addWidget(smallButton(kSceneNext, ">"));
   r->addWidget(button(kSceneCreate, "crt"));
   r->addWidget(button(kSceneDelete, "del"));
+  setTip(kSceneCreate, "Создать новую сцену");
+  setTip(kSceneDelete, "Удалить последнюю сцену");
   r->addStretch(1);
-  r->addWidget(smallButton(kScenesFoldFlag, "/"));
+  r->addWidget(foldButton(kScenesFoldFlag));
 
   r = row();
   r->addWidget(smallButton(kObjectFirst, "|<"));
   r->addWidget(smallButton(kObjectPrevious, "<"));
-  r->addWidget(number(kObjectNumber, "254"));
+  r->addWidget(number(
+      kObjectNumber, "Объект", [] { return ui::NumberRange{0, currentSceneRecord().objectCount - 1}; }, selectObject,
+      "254"));
   r->addWidget(smallButton(kObjectNext, ">"));
   r->addWidget(smallButton(kObjectLast, ">|"));
   r->addStretch(1);
@@ -95,9 +118,10 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r = row();
   for (auto [id, axis] : {std::pair{kPositionX, "x"}, {kPositionY, "y"}, {kPositionZ, "z"}}) {
     r->addWidget(staticText(axis));
-    r->addWidget(share(addEdit(id), {"-32768"}), 1);
+    r->addWidget(share(addAppliedBox(id, axis, kPositionRange, kApplyPosition), {"-32768"}), 1);
   }
   r->addWidget(button(kApplyPosition, "<-ок"));
+  setTip(kApplyPosition, "Поставить объект в положение x, y, z");
 
   r = row();
   r->addWidget(share(addButton(kObjectCreate, "Создать")), 1);
@@ -113,18 +137,20 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
 
   r = row();
   r->addWidget(caption("Сетка"));
-  r->addWidget(number(kGridN, "255"));
+  r->addWidget(applied(kGridN, "Сетка", kApplyGrid));
   r->addWidget(staticText("на"));
-  r->addWidget(number(kGridM, "255"));
+  r->addWidget(applied(kGridM, "Сетка", kApplyGrid));
   r->addStretch(1);
   r->addWidget(button(kApplyGrid, "<-ок"));
+  setTip(kApplyGrid, "Задать объекту сетку из этих чисел");
 
-  for (auto [text, down, shown, up] : {std::tuple{"Материал", kMaterialDown, kMaterialNumber, kMaterialUp},
-                                       {"Текстура", kTextureDown, kTextureNumber, kTextureUp}}) {
+  for (auto [text, down, shown, up, take] :
+       {std::tuple{"Материал", kMaterialDown, kMaterialNumber, kMaterialUp, &setMaterialNumber},
+        {"Текстура", kTextureDown, kTextureNumber, kTextureUp, &setTextureNumber}}) {
     r = row();
     r->addWidget(caption(text));
     r->addWidget(smallButton(down, "<"));
-    r->addWidget(number(shown, "255"));
+    r->addWidget(number(shown, text, [] { return kByteRange; }, take, "255"));
     r->addWidget(smallButton(up, ">"));
     r->addStretch(1);
   }
@@ -135,24 +161,37 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
 
   r = row();
   r->addWidget(staticText("cU"));
-  r->addWidget(number(kRepeatU, "255"));
+  r->addWidget(applied(kRepeatU, "cU", kApplyRepeat));
   r->addWidget(staticText("cV"));
-  r->addWidget(number(kRepeatV, "255"));
+  r->addWidget(applied(kRepeatV, "cV", kApplyRepeat));
   r->addStretch(1);
   r->addWidget(button(kApplyRepeat, "<-oк"));
+  setTip(kApplyRepeat, "Задать повторы текстуры cU и cV");
 
   // Each axis button fits its caption in brackets, as it shows when chosen.
   r = row();
   for (auto [id, text, chosen] : {std::tuple{kAxisX, "[x]", "[x]"}, {kAxisY, "y", "[y]"}, {kAxisZ, "z", "[z]"},
                                   {kAxisCommon, "общий", "[общий]"}})
     r->addWidget(share(addButton(id, text), {chosen}), 1);
+  setTip(kAxisX, "Масштаб по оси x: его показывают и меняют ползунки");
+  setTip(kAxisY, "Масштаб по оси y: его показывают и меняют ползунки");
+  setTip(kAxisZ, "Масштаб по оси z: его показывают и меняют ползунки");
+  setTip(kAxisCommon, "Общий масштаб: ползунки ставят все три оси сразу");
 
   r = row();
   r->addWidget(staticText("Масштаб"));
-  r->addWidget(stretched(addTrackbar(kScaleCoarse, 0, 127), 0, 0), 1);
-  rows->addWidget(stretched(addTrackbar(kScaleFine, 0, 255), 0, 0));
+  r->addWidget(stretched(addTrackbar(kScaleCoarse, 0, kScaleCoarseTop), 0, 0), 1);
+  rows->addWidget(stretched(addTrackbar(kScaleFine, 0, kScaleFineTop), 0, 0));
   r = row();
-  r->addWidget(number(kScaleValue, "-32768"));
+  // A typed size moves the two trackbars to it, as a drag would.
+  r->addWidget(fixed(addNumberBox(kScaleValue, "Масштаб", {0, kScaleTop},
+                                  [this](int value) {
+                                    const ScaleTrackbars t = scaleTrackbarsOf(value);
+                                    setTrackbarPos(kScaleCoarse, t.coarse);
+                                    setTrackbarPos(kScaleFine, t.fine);
+                                    trackbarMoved(kScaleCoarse);
+                                  }),
+                     0, ui::kLineHeight, {"-32768"}));
   r->addStretch(1);
 
   rows->addStretch(1);
@@ -160,10 +199,6 @@ ScenesDialog::ScenesDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(share(addButton(kLoadLayer, "Загрузить")), 1);
   r->addWidget(share(addButton(kSaveLayer, "Записать")), 1);
   r->addWidget(share(addButton(kClearScene, "Стереть")), 1);
-
-  // 1132 is the default button: Enter in any edit presses it.
-  for (QLineEdit* edit : findChildren<QLineEdit*>())
-    connect(edit, &QLineEdit::returnPressed, this, [this] { command(kApplyPosition); });
 
   // Child controls swallow mouse moves; the dialog watches them to take the focus.
   setMouseTracking(true);
@@ -249,9 +284,6 @@ void ScenesDialog::chooseAxis(int axis) {
   showScale(axis == kScaleAxisCommon ? meanScale() : axisScale(axis));
 }
 
-// Any number the edit holds; the scene edits judge whether its field can take it.
-std::optional<int> ScenesDialog::typed(int id) const { return editNumber(id, INT_MIN, INT_MAX); }
-
 void ScenesDialog::command(int id) {
   switch (id) {
     case kScenePrevious: stepScene(-1); break;
@@ -266,18 +298,24 @@ void ScenesDialog::command(int id) {
     case kObjectCreate: createObject(); break;
     case kObjectClone: cloneObject(); break;
     case kObjectDelete: deleteObject(); break;
-    case kApplyPosition:
-      applyPosition(typed(kPositionX), typed(kPositionY), typed(kPositionZ));
+    case kApplyPosition: {
+      const auto typed = boxNumbers({kPositionX, kPositionY, kPositionZ});
+      applyPosition(typed[0], typed[1], typed[2]);
       showPosition();
       break;
-    case kApplyGrid:
-      applyGrid(typed(kGridN), typed(kGridM));
+    }
+    case kApplyGrid: {
+      const auto typed = boxNumbers({kGridN, kGridM});
+      applyGrid(typed[0], typed[1]);
       showGrid();
       break;
-    case kApplyRepeat:
-      applyRepeat(typed(kRepeatU), typed(kRepeatV));
+    }
+    case kApplyRepeat: {
+      const auto typed = boxNumbers({kRepeatU, kRepeatV});
+      applyRepeat(typed[0], typed[1]);
       showRepeat();
       break;
+    }
     case kMaterialDown:
     case kMaterialUp:
       stepMaterial(id == kMaterialUp ? 1 : -1);

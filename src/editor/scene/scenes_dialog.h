@@ -84,7 +84,6 @@ class ScenesDialog : public ui::Dialog {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  std::optional<int> typed(int id) const;
   void chooseAxis(int axis);
   void showScale(int value);
   void showPosition();

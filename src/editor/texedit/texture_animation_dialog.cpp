@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -78,12 +79,24 @@ TextureAnimationDialog::~TextureAnimationDialog() {
 
 void TextureAnimationDialog::createControls() {
   auto button = [this](int id, const char* text) { return fixed(addButton(id, text), kPlayWidth, ui::kLineHeight); };
-  auto number = [this](int id, bool readOnly, const char* widest) {
+  auto shown = [this](int id, const char* widest) {
     QLineEdit* e = fixed(addEdit(id), 0, ui::kLineHeight, {widest});
     // S and c change only through their buttons, which also refresh what hangs on them.
-    e->setReadOnly(readOnly);
+    e->setReadOnly(true);
     return e;
   };
+  // Stages and depths: a typed number within what a run would use is kept for
+  // the next run; the depth's range follows the current log.
+  auto stages = [this](int id, int& stored) {
+    return fixed(addNumberBox(id, "стадий", {1, kMaxStages}, [&stored](int typed) { stored = typed; }), 0,
+                 ui::kLineHeight, {"256"});
+  };
+  auto depth = [this](int id, int& stored) {
+    return fixed(addNumberBox(id, "Глубина", [] { return ui::NumberRange{clampDepth(1), clampDepth(INT_MAX)}; },
+                              [&stored](int typed) { stored = typed; }),
+                 0, ui::kLineHeight, {"253"});
+  };
+  TextureAnimation& a = textureAnimation;
 
   auto row = [](QBoxLayout* into) { return newRow(into); };
 
@@ -95,17 +108,19 @@ void TextureAnimationDialog::createControls() {
   r->addWidget(button(kPlayMorphAdvance, "play+"));
   r->addStretch(1);
   r->addWidget(caption(this, "стадий:"));
-  r->addWidget(number(kMorphStages, false, "256"));
+  r->addWidget(stages(kMorphStages, a.morphStages));
   r = row(outer);
   r->addWidget(caption(this, "Опорный кадр"));
-  r->addWidget(number(kReferenceSlot, true, "255"));
+  r->addWidget(shown(kReferenceSlot, "255"));
   r->addWidget(smallButton(kPreviousReference, "<"));
   r->addWidget(smallButton(kNextReference, ">"));
   r->addStretch(1);
   r->addWidget(caption(this, "Глубина"));
-  r->addWidget(number(kMorphDepth, false, "253"));
+  r->addWidget(depth(kMorphDepth, a.morphDepth));
   r->addWidget(smallButton(kMorphDeeper, "+"));
   r->addWidget(smallButton(kMorphShallower, "-"));
+  setTip(kMorphDeeper, "Глубина на единицу больше");
+  setTip(kMorphShallower, "Глубина на единицу меньше");
   outer->addWidget(stretched(addTrackbar(kTime), 0, 0));
 
   // Sinus animation.
@@ -117,17 +132,21 @@ void TextureAnimationDialog::createControls() {
   r->addWidget(button(kPlaySinus, "play"));
   r->addStretch(1);
   r->addWidget(caption(group, "Номер команды в логе"));
-  r->addWidget(number(kCommandNumber, true, "253"));
+  r->addWidget(shown(kCommandNumber, "253"));
   r->addWidget(smallButton(kNextCommand, "+"));
   r->addWidget(smallButton(kPreviousCommand, "-"));
+  setTip(kNextCommand, "Следующая команда лога");
+  setTip(kPreviousCommand, "Предыдущая команда лога");
   r = row(sinus);
   r->addWidget(caption(group, "Глубина"));
-  r->addWidget(number(kSinusDepth, false, "253"));
+  r->addWidget(depth(kSinusDepth, a.sinusDepth));
   r->addWidget(smallButton(kSinusDeeper, "+"));
   r->addWidget(smallButton(kSinusShallower, "-"));
+  setTip(kSinusDeeper, "Глубина на единицу больше");
+  setTip(kSinusShallower, "Глубина на единицу меньше");
   r->addStretch(1);
   r->addWidget(caption(group, "стадий:"));
-  r->addWidget(number(kSinusStages, false, "256"));
+  r->addWidget(stages(kSinusStages, a.sinusStages));
   sinus->addWidget(stretched(addLabel(kFunction, "Функция"), 0, 0, operationNames()));
 
   // A label column as wide as the longest parameter label, then the three trackbar columns.
@@ -150,7 +169,7 @@ void TextureAnimationDialog::createControls() {
   r->addWidget(stretched(addButton(kLoad, "Загрузить"), 0, ui::kLineHeight), 1);
   r->addWidget(stretched(addButton(kSave, "Сохранить"), 0, ui::kLineHeight), 1);
   r->addWidget(stretched(addButton(kErase, "Стереть"), 0, ui::kLineHeight), 1);
-  r->addWidget(smallButton(kFold, "/"));
+  r->addWidget(foldButton(kFold));
   outer->addWidget(group, 1);
 
   for (QWidget* child : findChildren<QWidget*>()) child->setMouseTracking(true);

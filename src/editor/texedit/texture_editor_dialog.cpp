@@ -183,6 +183,7 @@ void TextureEditorDialog::buildControls() {
   top->addWidget(new QLabel(QStringLiteral("Размер:"), this));
   top->addWidget(fixed(addCombo(kSizeCombo), 0, ui::kLineHeight));
   top->addWidget(fixed(addButton(kRestoreRecord, "res->"), 0, ui::kLineHeight));
+  setTip(kRestoreRecord, "Вернуть функции её исходные параметры");
   root->addLayout(top);
 
   tabs_ = new QTabBar(this);
@@ -220,10 +221,17 @@ void TextureEditorDialog::buildControls() {
     line->addWidget(stretched(addTrackbar(ids.trackbar), 0, kParameterLineHeight), 1);
     line->addWidget(smallButton(ids.plus, "+", kParameterLineHeight));
     line->addWidget(smallButton(ids.minus, "-", kParameterLineHeight));
-    QLineEdit* number = fixed(addEdit(ids.edit), 0, kParameterLineHeight, {"255"});
-    number->setReadOnly(true);
-    number->setText(QStringLiteral("0"));
-    line->addWidget(number);
+    // A typed value moves the row's trackbar to it, as a drag would.
+    const int trackbar = ids.trackbar;
+    line->addWidget(fixed(addNumberBox(ids.edit, ui::BoxCaption::ofLabel(ids.label), {0, texgen::kParamMax},
+                                       [this, trackbar](int value) {
+                                         setTrackbarPos(trackbar, value);
+                                         trackbarMoved(trackbar);
+                                       }),
+                          0, kParameterLineHeight, {"255"}));
+    setText(ids.edit, "0");
+    setTip(ids.plus, "Параметр на единицу больше");
+    setTip(ids.minus, "Параметр на единицу меньше");
     parameters->addLayout(line);
   }
   parameters->addStretch(1);
@@ -236,7 +244,7 @@ void TextureEditorDialog::buildControls() {
   for (QPushButton* button : {ok, addButton(kChangeEntry, "Изменить"), addButton(kDeleteEntry, "Удалить"),
                               addButton(kEraseAll, "Стереть все")})
     bottom->addWidget(stretched(button, 0, ui::kLineHeight), 1);
-  bottom->addWidget(smallButton(kFold, "/"));
+  bottom->addWidget(foldButton(kFold));
   bottom->addWidget(smallButton(kTimingTest, "T"));
   root->addLayout(bottom);
 }
@@ -259,7 +267,8 @@ void TextureEditorDialog::showEvent(QShowEvent* event) {
 }
 
 void TextureEditorDialog::keyPressEvent(QKeyEvent* event) {
-  // "ОК" is the default button: Enter in any control that leaves it alone commits.
+  // "ОК" is the default button: Enter in any control that leaves it alone commits
+  // (the value boxes keep their Enter to themselves).
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     command(kOk);
     return;

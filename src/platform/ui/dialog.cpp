@@ -3,6 +3,8 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,8 +20,10 @@
 #include <algorithm>
 #include <cassert>
 
-#include "platform/ui/swatch.h"
 #include <climits>
+
+#include "platform/os/status_line.h"
+#include "platform/ui/swatch.h"
 
 namespace vandrel::ui {
 
@@ -112,7 +116,16 @@ int widthShowing(const QWidget* control, const QString& text) {
   return advance;
 }
 
+// A negative end with the minus sign, as text set in type has it.
+std::string signedText(int value) {
+  return value < 0 ? "\u2212" + std::to_string(-static_cast<long long>(value)) : std::to_string(value);
+}
+
 }  // namespace
+
+std::string refusalText(const std::string& caption, NumberRange range) {
+  return caption + ": число от " + signedText(range.lo) + " до " + signedText(range.hi);
+}
 
 int DialogUnits::x(int units) const { return mulDiv(units, averageWidth, 4); }
 
@@ -190,6 +203,16 @@ QPushButton* Dialog::smallButton(int id, std::string_view caption, int heightUni
   return fixed(addButton(id, caption), kSmallButton, heightUnits);
 }
 
+QPushButton* Dialog::foldButton(int id) {
+  QPushButton* button = smallButton(id, "/");
+  setTip(id, "Не сворачивать это окно, когда фокус уходит (вкл./выкл.)");
+  return button;
+}
+
+void Dialog::setTip(int id, std::string_view text) {
+  if (QWidget* w = control(id)) w->setToolTip(qtext(text));
+}
+
 void Dialog::applySpacing(const Spacing& s) const {
   if (!s.layout) return;
   const DialogUnits u = units();
@@ -242,6 +265,90 @@ QLineEdit* Dialog::addEdit(int id) {
   registerControl(id, edit);
   connect(edit, &QLineEdit::textEdited, this, [this, id] { editChanged(id); });
   return edit;
+}
+
+QLineEdit* Dialog::addNumberBox(int id, BoxCaption caption, std::function<NumberRange()> range,
+                                 std::function<void(int)> take) {
+  return addNumberBox(id, NumberBox{std::move(caption), std::move(range), std::move(take), 0, {}});
+}
+
+QLineEdit* Dialog::addNumberBox(int id, BoxCaption caption, NumberRange range, std::function<void(int)> take) {
+  return addNumberBox(id, std::move(caption), [range] { return range; }, std::move(take));
+}
+
+QLineEdit* Dialog::addAppliedBox(int id, BoxCaption caption, NumberRange range, int applyCommand) {
+  return addNumberBox(id, NumberBox{std::move(caption), [range] { return range; }, {}, applyCommand, {}});
+}
+
+QLineEdit* Dialog::addNumberBox(int id, NumberBox box) {
+  QLineEdit* edit = addEdit(id);
+  box.shown = edit->text();
+  numberBoxes_.emplace(id, std::move(box));
+  edit->installEventFilter(this);
+  return edit;
+}
+
+std::string Dialog::captionOf(const NumberBox& box) const {
+  if (box.caption.label == 0) return box.caption.text;
+  QString shown = QString::fromStdString(text(box.caption.label)).trimmed();
+  if (shown.endsWith(':')) shown.chop(1);
+  return shown.toStdString();
+}
+
+std::vector<std::optional<int>> Dialog::boxNumbers(const std::vector<int>& ids) const {
+  std::vector<std::optional<int>> numbers;
+  bool told = false;
+  for (int id : ids) {
+    const auto box = numberBoxes_.find(id);
+    const NumberRange range = box != numberBoxes_.end() ? box->second.range() : NumberRange{INT_MIN, INT_MAX};
+    numbers.push_back(editNumber(id, range.lo, range.hi));
+    if (!numbers.back() && !told && box != numberBoxes_.end()) {
+      os::tellStatus(refusalText(captionOf(box->second), range));
+      told = true;
+    }
+  }
+  return numbers;
+}
+
+void Dialog::confirmNumberBox(int id, bool byEnter) {
+  const auto found = numberBoxes_.find(id);
+  auto* edit = qobject_cast<QLineEdit*>(control(id));
+  if (found == numberBoxes_.end() || !edit || edit->isReadOnly()) return;
+  NumberBox& box = found->second;
+  if (!box.take) {
+    if (byEnter) command(box.applyCommand);
+    return;
+  }
+  if (edit->text() == box.shown) return;  // nothing was typed
+  const NumberRange range = box.range();
+  const std::optional<int> typed = editNumber(id, range.lo, range.hi);
+  if (!typed) {
+    setText(id, box.shown.toStdString());
+    os::tellStatus(refusalText(captionOf(box), range));
+    return;
+  }
+  box.take(*typed);
+  // What the take showed stays; a box it left alone shows the number as stored.
+  if (edit->text() != box.shown) setText(id, std::to_string(*typed));
+}
+
+bool Dialog::eventFilter(QObject* watched, QEvent* event) {
+  auto* edit = qobject_cast<QLineEdit*>(watched);
+  const int id = edit ? edit->objectName().toInt() : 0;
+  if (edit && control(id) == edit && numberBoxes_.count(id)) {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        confirmNumberBox(id, true);
+        return true;
+      }
+    } else if (event->type() == QEvent::FocusOut) {
+      // A context menu or another program taking the focus is no confirmation.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) confirmNumberBox(id, false);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 QPlainTextEdit* Dialog::addMultilineEdit(int id, bool readOnly) {
@@ -325,10 +432,16 @@ std::string Dialog::text(int id) const {
 void Dialog::setText(int id, std::string_view text) {
   QWidget* w = control(id);
   const QSignalBlocker quiet(w);
-  if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(qtext(text));
-  else if (auto* multi = qobject_cast<QPlainTextEdit*>(w)) multi->setPlainText(qtext(text));
-  else if (auto* button = qobject_cast<QPushButton*>(w)) button->setText(qtext(text));
-  else if (auto* label = qobject_cast<QLabel*>(w)) label->setText(qtext(text));
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(qtext(text));
+    if (const auto box = numberBoxes_.find(id); box != numberBoxes_.end()) box->second.shown = edit->text();
+  } else if (auto* multi = qobject_cast<QPlainTextEdit*>(w)) {
+    multi->setPlainText(qtext(text));
+  } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+    button->setText(qtext(text));
+  } else if (auto* label = qobject_cast<QLabel*>(w)) {
+    label->setText(qtext(text));
+  }
 }
 
 int Dialog::editInt(int id, bool* ok) const {

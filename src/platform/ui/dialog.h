@@ -8,10 +8,12 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/commands.h"
@@ -56,6 +58,28 @@ inline constexpr int kSmallButton = 10;  // the width of "<", ">", "+", "-" and 
 // At most this many trackbar positions to a pixel of its length.
 inline constexpr int kStepsPerPixel = 4;
 
+// The whole numbers a number box takes, both ends included.
+struct NumberRange {
+  int lo, hi;
+};
+
+// What a number box is called when it refuses a value: a text of its own, or
+// the text a label shows at that moment (a label that changes with the function).
+struct BoxCaption {
+  BoxCaption(const char* text) : text(text) {}
+  BoxCaption(std::string text) : text(std::move(text)) {}
+  static BoxCaption ofLabel(int id) {
+    BoxCaption caption("");
+    caption.label = id;
+    return caption;
+  }
+  std::string text;
+  int label = 0;
+};
+
+// "x: число от −32768 до 32767": why a number box refused what was typed.
+std::string refusalText(const std::string& caption, NumberRange range);
+
 class Dialog : public QWidget, public CommandTarget {
  public:
   explicit Dialog(QWidget* parent = nullptr);
@@ -93,6 +117,10 @@ class Dialog : public QWidget, public CommandTarget {
   QLabel* staticText(std::string_view text);
   // A button one small unit wide: "<", ">", "+", "-", "/".
   QPushButton* smallButton(int id, std::string_view caption, int heightUnits = kLineHeight);
+  // The "/" of a foldable tool window, which toggles its fold flag.
+  QPushButton* foldButton(int id);
+  // What a terse control does, shown when the mouse rests on it.
+  void setTip(int id, std::string_view text);
 
   // Handlers, called for user changes and for commands sent to the dialog.
   void command(int) override {}
@@ -104,6 +132,23 @@ class Dialog : public QWidget, public CommandTarget {
   // Creation: each control is registered under its id (an id is used once).
   QSlider* addTrackbar(int id, int minimum = 0, int maximum = 255);
   QLineEdit* addEdit(int id);
+  // Number boxes. What the user types is confirmed by Enter, which goes no
+  // further (no default button takes it), and, for a box that stands for a
+  // trackbar or a value of its own, by leaving the box. A whole number in the
+  // range is taken; anything else is refused: the box shows again what code
+  // last put in it and the status line says why.
+  // A box taken on its own: a changed number in range goes to `take`. The range
+  // is asked for when the box is confirmed, so it may follow the data.
+  QLineEdit* addNumberBox(int id, BoxCaption caption, std::function<NumberRange()> range,
+                          std::function<void(int)> take);
+  QLineEdit* addNumberBox(int id, BoxCaption caption, NumberRange range, std::function<void(int)> take);
+  // A box a button applies (with its neighbours): Enter in it is that button's
+  // command; the command reads it with boxNumbers().
+  QLineEdit* addAppliedBox(int id, BoxCaption caption, NumberRange range, int applyCommand);
+  // The numbers of applied boxes, nothing for a box whose text is refused; the
+  // first refusal is told.
+  std::vector<std::optional<int>> boxNumbers(const std::vector<int>& ids) const;
+  std::optional<int> boxNumber(int id) const { return boxNumbers({id}).front(); }
   QPlainTextEdit* addMultilineEdit(int id, bool readOnly);
   QListWidget* addList(int id);
   QComboBox* addCombo(int id);
@@ -141,6 +186,8 @@ class Dialog : public QWidget, public CommandTarget {
 
  protected:
   void changeEvent(QEvent* event) override;
+  // Derived dialogs that watch their children pass the events on to this.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct Sizing {
@@ -153,12 +200,23 @@ class Dialog : public QWidget, public CommandTarget {
     QPointer<QLayout> layout;
     int margin, spacing;
   };
+  struct NumberBox {
+    BoxCaption caption;
+    std::function<NumberRange()> range;
+    std::function<void(int)> take;  // empty for an applied box
+    int applyCommand = 0;
+    QString shown;  // what code last put in the box
+  };
   void registerControl(int id, QWidget* widget);
+  QLineEdit* addNumberBox(int id, NumberBox box);
+  void confirmNumberBox(int id, bool byEnter);
+  std::string captionOf(const NumberBox& box) const;
   void sizeInUnits(Sizing sizing);
   void applySizing(const Sizing& sizing) const;
   void applySpacing(const Spacing& spacing) const;
 
   std::map<int, QWidget*> controls_;
+  std::map<int, NumberBox> numberBoxes_;
   QSize unitSize_;
   std::vector<Sizing> sizings_;
   std::vector<Spacing> spacings_;
