@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/os/files.h"
 #include "render/device_setup.h"
 #include "texgen/dispatcher.h"
 #include "texgen/slot_rebuilds.h"
@@ -54,7 +55,9 @@ bool writeTextureSet(const std::string& folder, os::PngChannels channels, const 
   std::error_code made;
   fs::create_directories(folder, made);
   if (made || !fs::is_directory(folder)) {
-    if (error) *error = "'" + folder + "': cannot make the folder (" + (made ? made.message() : "not a folder") + ")";
+    if (error)
+      *error = "«" + folder + "»: не удалось создать папку (" +
+               (made ? os::describeError(made.value()) : std::string("это не папка")) + ")";
     return false;
   }
   std::set<int> slots;
