@@ -9,7 +9,7 @@ namespace vandrel::app {
 int runExportCommand(const SceneCommandOptions& o, std::ostream& err) {
   const bool glb = o.output.ends_with(".glb");
   if (!glb && !o.output.ends_with(".gltf")) {
-    err << "vandrel: '" << o.output << "': выход должен оканчиваться на .glb или .gltf\n";
+    err << "vandrel: «" << o.output << "»: выход должен оканчиваться на .glb или .gltf\n";
     return 1;
   }
   if (const std::string problem = prepareScene(o); !problem.empty()) {

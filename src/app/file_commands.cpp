@@ -6,6 +6,7 @@
 #include <set>
 #include <string_view>
 
+#include "app/texture_command.h"
 #include "materials/materials.h"
 #include "pack/complex_pack.h"
 #include "pack/document.h"
@@ -68,8 +69,10 @@ os::TextProblem checkText(FileKind kind, std::string_view text) {
   return {};
 }
 
-// Reads a checked text into the freshly reset document. Returns an error message, or "".
-std::string readInto(FileKind kind, std::string_view text, int* sinusCount) {
+// Reads a checked text into the freshly reset document, telling err what a texture
+// log's read skipped. Returns an error message, or "".
+std::string readInto(FileKind kind, const std::string& path, std::string_view text, int* sinusCount,
+                     std::ostream& err) {
   switch (kind) {
     case FileKind::Pack:
       pack::readPack(text, pack::TextureRebuild::Skip);
@@ -78,7 +81,7 @@ std::string readInto(FileKind kind, std::string_view text, int* sinusCount) {
       scene::readCurrentScene(text);
       return "";
     case FileKind::TextureLog:
-      texgen::readLog(text);
+      reportLogWarnings(texgen::readLog(text), path, err);
       return "";
     case FileKind::Material:
       materials::readMaterialLine(text, materials::materialStore.currentMaterial);
@@ -93,7 +96,7 @@ std::string readInto(FileKind kind, std::string_view text, int* sinusCount) {
     case FileKind::Unknown:
       break;
   }
-  return "unknown file kind (expected .vsc, .vsl, .vtx, .vmt, .vrs or .sna)";
+  return "неизвестный вид файла (ожидался .vsc, .vsl, .vtx, .vmt, .vrs или .sna)";
 }
 
 std::string writeOf(FileKind kind, int sinusCount) {
@@ -110,14 +113,14 @@ std::string writeOf(FileKind kind, int sinusCount) {
 }
 
 // Loads a file of a known kind into a fresh document; returns an error or "".
-std::string load(const std::string& path, FileKind kind, int* sinusCount) {
-  if (kind == FileKind::Unknown) return "'" + path + "': " + readInto(kind, "", sinusCount);
+std::string load(const std::string& path, FileKind kind, int* sinusCount, std::ostream& err) {
+  if (kind == FileKind::Unknown) return "«" + path + "»: " + readInto(kind, path, "", sinusCount, err);
   std::string text, error;
   if (!os::readFile(path, &text, &error)) return error;
   if (const os::TextProblem problem = checkText(kind, text)) return path + ": " + os::describeProblem(text, problem);
   pack::resetDocument();
-  const std::string problem = readInto(kind, text, sinusCount);
-  return problem.empty() ? "" : "'" + path + "': " + problem;
+  const std::string problem = readInto(kind, path, text, sinusCount, err);
+  return problem.empty() ? "" : "«" + path + "»: " + problem;
 }
 
 // --- summaries ---------------------------------------------------------------
@@ -224,7 +227,7 @@ void describeSinus(std::ostream& out, int count) {
 int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& err) {
   const FileKind kind = kindOf(path);
   int sinusCount = 0;
-  const std::string error = load(path, kind, &sinusCount);
+  const std::string error = load(path, kind, &sinusCount, err);
   if (!error.empty()) return fail(err, error);
   switch (kind) {
     case FileKind::Pack: describePack(out); break;
@@ -252,9 +255,9 @@ int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& err
 int runResaveCommand(const std::string& input, const std::string& output, std::ostream& err) {
   const FileKind kind = kindOf(input);
   if (kindOf(output) != kind)
-    return fail(err, "'" + output + "': the output must be the same kind of file as the input");
+    return fail(err, "«" + output + "»: выход должен быть файлом того же вида, что и вход");
   int sinusCount = 0;
-  std::string error = load(input, kind, &sinusCount);
+  std::string error = load(input, kind, &sinusCount, err);
   if (!error.empty()) return fail(err, error);
   if (!os::writeFile(output, writeOf(kind, sinusCount), &error)) return fail(err, error);
   return 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <tuple>
 
+#include "app/command_line_errors.h"
 #include "app/export_command.h"
 #include "app/file_commands.h"
 #include "app/memory_guard.h"
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::Success& e) {  // --help or --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "vandrel: " << e.what() << '\n';
+    std::cerr << "vandrel: " << vandrel::app::parseErrorText(e) << "; справка: vandrel --help\n";
     return 2;
   }
 
@@ -161,7 +162,7 @@ int main(int argc, char** argv) {
                                               : vandrel::app::runTextureCommand(texture, std::cerr);
     if (*meshCommand) {
       if (!allObjects && object < 0) {
-        std::cerr << "vandrel: mesh needs --object O or --all\n";
+        std::cerr << "vandrel: mesh: укажите --object O или --all\n";
         return 2;
       }
       if (!allObjects) mesh.object = object;
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
         if (text->empty()) continue;
         vandrel::app::Vector3 v;
         if (!vandrel::app::parseVector3(*text, &v)) {
-          std::cerr << "vandrel: " << name << " takes x,y,z\n";
+          std::cerr << "vandrel: " << name << ": нужны три числа через запятую, x,y,z\n";
           return 2;
         }
         *vector = v;

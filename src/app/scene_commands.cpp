@@ -82,9 +82,9 @@ bool parseVector3(const std::string& text, Vector3* v) {
 
 std::string prepareScene(const SceneCommandOptions& o) {
   const bool pack = endsWith(o.input, ".vsc");
-  if (!pack && !endsWith(o.input, ".vsl")) return "'" + o.input + "': expected a .vsc or .vsl file";
-  if (o.camera && (*o.camera < 0 || *o.camera > 254)) return "--camera must be 0..254";
-  if (o.quality < 0 || o.quality > 255) return "--quality must be 0..255";
+  if (!pack && !endsWith(o.input, ".vsl")) return "«" + o.input + "»: ожидался файл .vsc или .vsl";
+  if (o.camera && (*o.camera < 0 || *o.camera > 254)) return "--camera: число от 0 до 254";
+  if (o.quality < 0 || o.quality > 255) return "--quality: число от 0 до 255";
   std::string text, error;
   if (!os::readFile(o.input, &text, &error)) return error;
   if (const os::TextProblem problem = pack ? pack::checkPack(text) : scene::checkSceneLayer(text))
@@ -101,12 +101,13 @@ std::string prepareScene(const SceneCommandOptions& o) {
 
   scene::SceneStore& s = scene::sceneStore;
   if (o.scene < 0 || o.scene >= s.sceneCount)
-    return "--scene " + std::to_string(o.scene) + ": the file has " + std::to_string(s.sceneCount) + " scene(s)";
+    return "--scene " + std::to_string(o.scene) + ": сцен в файле: " + std::to_string(s.sceneCount) +
+           " (номера от 0 до " + std::to_string(s.sceneCount - 1) + ")";
   s.currentScene = static_cast<std::uint8_t>(o.scene);
   const int objects = s.scenes[o.scene].objectCount;
   if (o.object && (*o.object < 0 || *o.object >= objects))
-    return "--object " + std::to_string(*o.object) + ": scene " + std::to_string(o.scene) + " has " +
-           std::to_string(objects) + " object(s)";
+    return "--object " + std::to_string(*o.object) + ": объектов в сцене " + std::to_string(o.scene) + ": " +
+           std::to_string(objects);
   applyCamera(o);
   render::renderSettings.quality = o.quality;
   geometry::animationTime = static_cast<float>(o.tau);
@@ -116,7 +117,7 @@ std::string prepareScene(const SceneCommandOptions& o) {
 int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
   const bool obj = endsWith(o.output, ".obj");
   if (!obj && !endsWith(o.output, ".raw"))
-    return fail(err, "'" + o.output + "': the output must end in .raw or .obj");
+    return fail(err, "«" + o.output + "»: выход должен оканчиваться на .raw или .obj");
   const std::string problem = prepareScene(o);
   if (!problem.empty()) return fail(err, problem);
 
@@ -154,7 +155,7 @@ int runMeshCommand(const SceneCommandOptions& o, std::ostream& err) {
 namespace vandrel::app {
 
 int runRenderCommand(const SceneCommandOptions& o, std::ostream& err) {
-  if (!endsWith(o.output, ".png")) return fail(err, "'" + o.output + "': the output must end in .png");
+  if (!endsWith(o.output, ".png")) return fail(err, "«" + o.output + "»: выход должен оканчиваться на .png");
   const std::string problem = prepareScene(o);
   if (!problem.empty()) return fail(err, problem);
   render::resetFrameState();

@@ -28,29 +28,26 @@ int fail(std::ostream& err, const std::string& message) {
   return 1;
 }
 
+}  // namespace
+
 void reportLogWarnings(const LogReadResult& read, const std::string& input, std::ostream& err) {
   // Each such line is skipped, as the editor skips it; a file of thousands of
   // them is told of by its first few and a count.
   const std::size_t shown = std::min(read.unknownLines.size(), kUnknownLinesShown);
   for (std::size_t i = 0; i < shown; ++i)
-    err << "vandrel: warning: " << input << ":" << read.unknownLines[i] << ": неизвестная команда\n";
+    err << "vandrel: предупреждение: " << input << ":" << read.unknownLines[i] << ": неизвестная команда\n";
   if (read.unknownLines.size() > shown)
-    err << "vandrel: warning: " << input << ": и ещё неизвестных команд: " << read.unknownLines.size() - shown
+    err << "vandrel: предупреждение: " << input << ": и ещё неизвестных команд: " << read.unknownLines.size() - shown
         << "\n";
-  if (read.stoppedAtCapacity)
-    err << "vandrel: warning: " << input << ": the log is full at edge " << textureStore.edgeSize
-        << " (" << currentCapacity() - 1 << " operations); the rest is ignored\n";
+  if (read.stoppedAtCapacity) err << "vandrel: предупреждение: " << input << ": " << leftOutText(read) << "\n";
 }
 
-}  // namespace
-
 int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
-  if (options.all) return fail(err, "--all takes a pack (.vsc); '" + options.input + "' is a single log");
+  if (options.all) return fail(err, "--all берёт пакет (.vsc), а «" + options.input + "» — один лог");
   if (!os::isImageOutputPath(options.output))
-    return fail(err, "'" + options.output + "': the output must end in .png or .raw");
+    return fail(err, "«" + options.output + "»: выход должен оканчиваться на .png или .raw");
   if (options.size != 0 && edgeSizeIndex(options.size) < 0)
-    return fail(err, "--size " + std::to_string(options.size) +
-                         " is not one of 32, 64, 128, 256, 512");
+    return fail(err, "--size " + std::to_string(options.size) + ": допустимы 32, 64, 128, 256 и 512");
 
   std::string text, error;
   if (!os::readFile(options.input, &text, &error)) return fail(err, error);
@@ -69,8 +66,9 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
   if (options.size != 0 && options.size != textureStore.edgeSize) {
     const int capacity = maxEntryCount(options.size);
     if (textureStore.entryCount > capacity) {
-      err << "vandrel: warning: " << options.input << ": only the first " << capacity - 1
-          << " operations fit at edge " << options.size << "; the rest is ignored\n";
+      err << "vandrel: предупреждение: " << options.input << ": "
+          << logFullText(options.size, capacity - 1, textureStore.entryCount - capacity + read.operationsLeftOut)
+          << "\n";
       textureStore.entryCount = capacity;
     }
     textureStore.edgeSize = options.size;
@@ -85,8 +83,8 @@ int runTextureCommand(const TextureCommandOptions& options, std::ostream& err) {
 }
 
 int runTextureSetCommand(const TextureCommandOptions& options, std::ostream& err, bool terminal) {
-  if (!options.all) return fail(err, "a pack holds many textures: give --all and a folder as -o");
-  if (options.size != 0) return fail(err, "--size does not go with --all: each slot keeps its stored size");
+  if (!options.all) return fail(err, "в пакете много текстур: укажите --all и папку после -o");
+  if (options.size != 0) return fail(err, "--size не сочетается с --all: каждая текстура сохраняет свой размер");
   std::string text, error;
   if (!pack::readPackFile(options.input, &text, &error)) return fail(err, error);
   pack::resetDocument();
@@ -95,7 +93,7 @@ int runTextureSetCommand(const TextureCommandOptions& options, std::ostream& err
   exporting::TextureSetProgress progress;
   if (terminal)
     progress.fileWritten = [&](int slot, int written, int total) {
-      err << "\rtextures: " << written << "/" << total << " (slot " << slot << ")" << std::flush;
+      err << "\rтекстуры: " << written << "/" << total << " (слот " << slot << ")" << std::flush;
     };
   const bool written = exporting::writeTextureSet(
       options.output, options.alpha ? os::PngChannels::rgba : os::PngChannels::rgb, progress, &error);

@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "texgen/texture_log_file.h"
+
 namespace vandrel::app {
 
 struct TextureCommandOptions {
@@ -20,6 +22,9 @@ struct TextureCommandOptions {
 // Replays the log as the editor does and writes the final layer. Warnings and
 // errors go to err; returns the process exit code.
 int runTextureCommand(const TextureCommandOptions& options, std::ostream& err);
+
+// The lines a read skipped or left out, as warnings on err naming the input.
+void reportLogWarnings(const texgen::LogReadResult& read, const std::string& input, std::ostream& err);
 
 // The texture set of a pack (options.all). A terminal on err sees one progress
 // line that counts up.

@@ -19,19 +19,19 @@ int fail(std::ostream& err, const std::string& message) {
 
 // "" or what is wrong with the range.
 std::string checkRange(const VideoCommandOptions& v) {
-  if (!v.from || !v.to || !v.fps) return "--from, --to and --fps go together";
-  if (!std::isfinite(*v.from) || !std::isfinite(*v.to)) return "--from and --to must be numbers";
-  if (*v.from > *v.to) return "--from must not be after --to";
+  if (!v.from || !v.to || !v.fps) return "--from, --to и --fps задаются вместе";
+  if (!std::isfinite(*v.from) || !std::isfinite(*v.to)) return "--from и --to должны быть числами";
+  if (*v.from > *v.to) return "--from не может быть позже --to";
   if (*v.fps < 1 || *v.fps > exporting::kMaxVideoRate)
-    return "--fps must be 1.." + std::to_string(exporting::kMaxVideoRate);
+    return "--fps: число от 1 до " + std::to_string(exporting::kMaxVideoRate);
   if (exporting::videoRangeTooLong({*v.from, *v.to, *v.fps}))
-    return "at most " + std::to_string(exporting::kMaxVideoFrames) + " frames: shorten the range or lower --fps";
+    return "не больше " + std::to_string(exporting::kMaxVideoFrames) + " кадров: сократите диапазон или уменьшите --fps";
   return "";
 }
 
 void drawBar(std::ostream& err, int written, int total) {
   const int filled = static_cast<int>(static_cast<long long>(kBarWidth) * written / total);
-  err << "\rvideo [" << std::string(filled, '#') << std::string(kBarWidth - filled, ' ') << "] " << written << '/'
+  err << "\rвидео [" << std::string(filled, '#') << std::string(kBarWidth - filled, ' ') << "] " << written << '/'
       << total << std::flush;
 }
 
@@ -41,8 +41,8 @@ int runVideoCommand(const SceneCommandOptions& scene, const VideoCommandOptions&
                     bool terminal) {
   if (const std::string problem = checkRange(video); !problem.empty()) return fail(err, problem);
   if (exporting::videoKindOf(scene.output) == exporting::VideoKind::unknown)
-    return fail(err, "'" + scene.output + "': the output must end in .webm or .mp4, or be a PNG pattern such as " +
-                         "frame_%04d.png");
+    return fail(err, "«" + scene.output + "»: выход должен оканчиваться на .webm или .mp4 либо быть шаблоном PNG " +
+                         "вида frame_%04d.png");
   SceneCommandOptions first = scene;
   first.tau = *video.from;
   if (const std::string problem = prepareScene(first); !problem.empty()) return fail(err, problem);

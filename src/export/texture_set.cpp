@@ -8,6 +8,7 @@
 
 #include "platform/os/files.h"
 
+#include "platform/os/files.h"
 #include "render/device_setup.h"
 #include "texgen/dispatcher.h"
 #include "texgen/slot_rebuilds.h"
@@ -75,7 +76,9 @@ bool writeTextureSet(const std::string& folder, os::PngChannels channels, const 
   std::error_code made;
   fs::create_directories(folder, made);
   if (made || !fs::is_directory(folder)) {
-    if (error) *error = "'" + folder + "': cannot make the folder (" + (made ? made.message() : "not a folder") + ")";
+    if (error)
+      *error = "«" + folder + "»: не удалось создать папку (" +
+               (made ? os::describeError(made.value()) : std::string("это не папка")) + ")";
     return false;
   }
   std::set<int> slots;

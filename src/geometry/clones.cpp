@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/os/text_numbers.h"
+#include "scene/clone_slots.h"
 #include "scene/modifier_kinds.h"
 #include "scene/scene_store.h"
 
@@ -81,7 +82,7 @@ void expandClones() {
   for (int i = 0; i < objects && i < scene::kCloneSlots; ++i) {
     const CloneRule rule = scene::cloneRule(sceneIndex, i);
     // Copies stop before the modifier marker's slot and the end of the scene.
-    const int count = std::min<int>(rule.cloneCount, scene::kMarkerObject - 1 - i);
+    const int count = scene::copiesOfRule(sceneIndex, i);
     if (count <= 0) continue;
     const ModifierList& leaderList = scene::modifierList(sceneIndex, i);
     const int nL = leaderList.count;

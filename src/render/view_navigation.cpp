@@ -175,6 +175,7 @@ Point dragPoint(int x, int y, const scene::Point3& marker, Point at) {
 }
 
 void dragObject(int x, int y) {
+  if (scene::objectFilledByClones()) return;  // the next frame would put it back
   scene::SceneObject& o = scene::currentObjectRecord();
   const Point p = dragPoint(x, y, scene::selectionMarkers.object, {o.posX, o.posY, o.posZ});
   o.posX = toShort(p.x);
@@ -186,7 +187,7 @@ void dragObject(int x, int y) {
 void dragModifier(int x, int y) {
   viewState.dragTarget = kDragModifier;
   scene::Modifier* m = scene::currentModifierRecord();
-  if (!m) return;
+  if (!m || scene::modifierFilledByClones()) return;
   const scene::SceneObject& o = scene::currentObjectRecord();
   const Point at{o.posX + m->offsetX, o.posY + m->offsetY, o.posZ + m->offsetZ};
   const Point p = dragPoint(x, y, scene::selectionMarkers.modifier, at);

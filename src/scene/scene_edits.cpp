@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string>
 
+#include "platform/os/status_line.h"
 #include "scene/catalogues.h"
+#include "scene/clone_slots.h"
 #include "scene/modifier_kinds.h"
 #include "scene/scene_hooks.h"
 #include "scene/undo.h"
@@ -79,13 +82,39 @@ void stepParameter(std::int16_t& v, int delta) {
   if (delta < 0 && v >= kStepBottom) --v;
 }
 
-// The new modifier duplicates the current one right after it; an object without
-// modifiers gets a new one.
+// A slot a clone rule fills is written over at the next draw, so an edit there
+// would be lost without a word: it is refused, told, and the dialogs show the
+// record again. entry -1 stands for the list as a whole (an entry added or taken).
+bool refusedForClones(int leader, bool refused) {
+  if (!refused) return false;
+  os::tellStatus("объект " + std::to_string(currentSceneRecord().currentObject) + " заполняется клонами объекта " +
+                 std::to_string(leader));
+  refreshScenesDialog();
+  refreshModifiersDialog();
+  return true;
+}
+
+bool recordRefused() {
+  const CloneFill fill = cloneFillOf(sceneStore.currentScene, currentSceneRecord().currentObject);
+  return refusedForClones(fill.recordLeader, fill.recordLeader >= 0);
+}
+
+bool modifierRefused(int entry) {
+  const CloneFill fill = cloneFillOf(sceneStore.currentScene, currentSceneRecord().currentObject);
+  return refusedForClones(fill.modifierLeader, fill.modifiers > 0 && entry < fill.modifiers);
+}
+
+bool currentModifierRefused() { return modifierRefused(sceneStore.currentModifier); }
+
 std::int16_t& scaleField(SceneObject& o, int axis) {
   return axis == kScaleAxisY ? o.scaleY : axis == kScaleAxisZ ? o.scaleZ : o.scaleX;
 }
 
 }  // namespace
+
+bool objectFilledByClones() { return recordRefused(); }
+
+bool modifierFilledByClones() { return currentModifierRecord() && currentModifierRefused(); }
 
 void resetFirstNormalMode() { objectRecord(sceneStore.currentScene, 0).normalMode = 0; }
 
@@ -163,6 +192,7 @@ bool loadLayer(const std::optional<std::string>& path, std::string* error) {
 }
 
 void applyPosition(std::optional<int> x, std::optional<int> y, std::optional<int> z) {
+  if (recordRefused()) return;
   SceneObject& o = currentObjectRecord();
   const bool movedX = take(x, o.posX), movedY = take(y, o.posY), movedZ = take(z, o.posZ);
   if (!movedX && !movedY && !movedZ) return;
@@ -171,31 +201,40 @@ void applyPosition(std::optional<int> x, std::optional<int> y, std::optional<int
 }
 
 void applyGrid(std::optional<int> n, std::optional<int> m) {
+  if (recordRefused()) return;
   SceneObject& o = currentObjectRecord();
   const bool changedN = take(n, o.gridN), changedM = take(m, o.gridM);
   if (changedN || changedM) checkpoint();
 }
 
 void applyRepeat(std::optional<int> u, std::optional<int> v) {
+  if (recordRefused()) return;
   SceneObject& o = currentObjectRecord();
   const bool changedU = take(u, o.cU), changedV = take(v, o.cV);
   if (changedU || changedV) checkpoint();
 }
 
-void stepMaterial(int delta) { stepByte(currentObjectRecord().material, delta); }
+void stepMaterial(int delta) {
+  if (!recordRefused()) stepByte(currentObjectRecord().material, delta);
+}
 
-void stepTexture(int delta) { stepByte(currentObjectRecord().texture, delta); }
+void stepTexture(int delta) {
+  if (!recordRefused()) stepByte(currentObjectRecord().texture, delta);
+}
 
 void cycleNormalMode() {
+  if (recordRefused()) return;
   std::uint8_t& mode = currentObjectRecord().normalMode;
   mode = static_cast<std::uint8_t>(mode >= kNormalModes - 1 ? 0 : mode + 1);
 }
 
 void setPrimitive(int code) {
+  if (recordRefused()) return;
   if (code >= 0 && code < kPrimitiveKinds) currentObjectRecord().primitive = static_cast<std::uint8_t>(code);
 }
 
 void setAlphaMode(int code) {
+  if (recordRefused()) return;
   if (code >= 0 && code < kAlphaModes) currentObjectRecord().alphaMode = static_cast<std::uint8_t>(code);
 }
 
@@ -205,6 +244,7 @@ ScaleTrackbars scaleTrackbarsOf(int value) {
 }
 
 void storeScaleTrackbars(int axis, const ScaleTrackbars& positions) {
+  if (recordRefused()) return;
   const auto v = static_cast<std::int16_t>(positions.coarse * kScaleStep + positions.fine);
   SceneObject& o = currentObjectRecord();
   if (axis == kScaleAxisCommon) o.scaleX = o.scaleY = o.scaleZ = v;
@@ -240,6 +280,7 @@ void emptyModifierList() {
 }
 
 bool insertModifier() {
+  if (modifierRefused(-1)) return false;
   ModifierList& list = currentModifierList();
   std::int32_t& current = sceneStore.currentModifier;
   if (list.count >= kMaxModifiers) return false;
@@ -258,6 +299,7 @@ bool insertModifier() {
 }
 
 bool removeModifier() {
+  if (modifierRefused(-1)) return false;
   ModifierList& list = currentModifierList();
   std::int32_t& current = sceneStore.currentModifier;
   if (list.count == 0) return false;
@@ -291,21 +333,21 @@ void lastModifier() {
 }
 
 void setModifierKind(int kind) {
-  if (Modifier* m = currentModifierRecord(); m && kind >= 0 && kind < kModifierKinds)
+  if (Modifier* m = currentModifierRecord(); m && !currentModifierRefused() && kind >= 0 && kind < kModifierKinds)
     m->kind = static_cast<std::uint8_t>(kind);
 }
 
 void applyStrength(std::optional<int> strength) {
-  if (Modifier* m = currentModifierRecord()) takeWithin(strength, kStrengthLimit, m->strength);
+  if (Modifier* m = currentModifierRecord(); m && !currentModifierRefused()) takeWithin(strength, kStrengthLimit, m->strength);
 }
 
 void applyRadius(std::optional<int> radius) {
-  if (Modifier* m = currentModifierRecord()) takeWithin(radius, kRadiusLimit, m->radius);
+  if (Modifier* m = currentModifierRecord(); m && !currentModifierRefused()) takeWithin(radius, kRadiusLimit, m->radius);
 }
 
 void applyOffsets(std::optional<int> x, std::optional<int> y, std::optional<int> z) {
   Modifier* m = currentModifierRecord();
-  if (!m) return;
+  if (!m || currentModifierRefused()) return;
   takeWithin(x, kOffsetLimit, m->offsetX);
   takeWithin(y, kOffsetLimit, m->offsetY);
   takeWithin(z, kOffsetLimit, m->offsetZ);
@@ -346,11 +388,11 @@ void setCloneCount(int object, int count) {
 }
 
 void stepStrength(int delta) {
-  if (Modifier* m = currentModifierRecord()) stepParameter(m->strength, delta);
+  if (Modifier* m = currentModifierRecord(); m && !currentModifierRefused()) stepParameter(m->strength, delta);
 }
 
 void stepRadius(int delta) {
-  if (Modifier* m = currentModifierRecord()) stepParameter(m->radius, delta);
+  if (Modifier* m = currentModifierRecord(); m && !currentModifierRefused()) stepParameter(m->radius, delta);
 }
 
 ModifierTrackbars modifierTrackbarsOf(const Modifier& m) {
@@ -360,7 +402,7 @@ ModifierTrackbars modifierTrackbarsOf(const Modifier& m) {
 
 void storeModifierTrackbars(const ModifierTrackbars& positions) {
   Modifier* m = currentModifierRecord();
-  if (!m) return;
+  if (!m || currentModifierRefused()) return;
   m->radius = static_cast<std::int16_t>(positions.radiusCoarse * kRadiusStep + positions.radiusFine);
   m->strength = static_cast<std::int16_t>(positions.strength);
 }

@@ -47,6 +47,15 @@ void eraseScene();
 // changing nothing, when the file is refused; error then says why.
 bool loadLayer(const std::optional<std::string>& path, std::string* error);
 
+// An object a clone rule fills (a clone slot of the current scene) is written
+// over at every draw: every edit of its record below, and of the modifier entries
+// the rule writes, is refused with a notice in the status bar ("объект N
+// заполняется клонами объекта M") and leaves the record as it was. These two say
+// the same for the 3D view's drags: true (and told) when the current object's
+// record, or its current modifier, is filled.
+bool objectFilledByClones();
+bool modifierFilledByClones();
+
 // Numbers as typed into the boxes, nothing where a box holds no number. Each is
 // stored only when its field can hold it; a real change is a step of undo.
 void applyPosition(std::optional<int> x, std::optional<int> y, std::optional<int> z);

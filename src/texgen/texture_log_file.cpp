@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "platform/os/files.h"
+#include "platform/os/plural.h"
 #include "platform/os/text_checks.h"
 #include "platform/os/text_numbers.h"
 #include "texgen/catalogue.h"
@@ -104,6 +105,53 @@ void readParameters(Scanner& in, TextureOp& op, int n) {
   }
 }
 
+// The operation lines after the size line, as the reader takes them: entry(code)
+// for a known name with the scanner just past it, unknown() for a line whose name
+// is not in the catalogue. "end" or the end of the text stops the walk.
+template <typename Entry, typename Unknown>
+void walkOperations(Scanner& in, Entry entry, Unknown unknown) {
+  for (;;) {
+    in.skipWhiteSpace();
+    if (in.atEnd()) break;  // a text without "end" ends its log here
+    std::size_t nameLength = 0;
+    const int code = codeOfName(in.rest(), &nameLength);
+    if (code < 0) {
+      unknown();
+      in.skipPastStatement();
+      continue;
+    }
+    if (code == kEnd) break;
+    in.advance(nameLength);
+    entry(code);
+    in.skipPastStatement();
+  }
+}
+
+// Each parameter the reader takes must be a whole number 0..255. Parameters the
+// line leaves out (fewer commas, or empty parentheses) read as 0 and are fine; an
+// empty place after a comma is not.
+os::TextProblem checkParameters(std::string_view text, const Scanner& in, int n) {
+  const std::size_t open = in.findOnLine('(');
+  if (open == std::string_view::npos) return {};
+  std::size_t start = open + 1;
+  for (int i = 1; i <= n; ++i) {
+    std::size_t end = start;
+    while (end < text.size() && text[end] != ',' && text[end] != ')' && text[end] != ';' && text[end] != '\n')
+      ++end;
+    const bool more = end < text.size() && text[end] == ',';
+    const bool empty = text.substr(start, end - start).find_first_not_of(" \t\r") == std::string_view::npos;
+    if (i == 1 && empty && !more) return {};
+    const std::size_t at = std::min(text.find_first_not_of(" \t", start), end);
+    if (!os::isPlainNumber(text, start, end)) return os::problemAt(os::TextFault::notNumber, at);
+    std::size_t p = at;
+    const int value = os::parseDecimal(text, p);
+    if (value < 0 || value > kParamMax) return os::problemAt(os::TextFault::outOfRange, at, "0..255");
+    if (!more) break;
+    start = end + 1;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string writeLog() {
@@ -146,31 +194,39 @@ LogReadResult readLog(std::string_view text) {
   if (semicolon == std::string_view::npos) return result;
   in.moveTo(semicolon + 2);
 
-  for (;;) {
-    in.skipWhiteSpace();
-    if (in.atEnd()) break;  // a text without "end" ends its log here
-    std::size_t nameLength = 0;
-    const int code = codeOfName(in.rest(), &nameLength);
-    if (code < 0) {
-      result.unknownLines.push_back(in.lineNumber());
-      in.skipPastStatement();
-      continue;
-    }
-    if (code == kEnd) break;
-    if (s.entryCount >= currentCapacity()) {
-      result.stoppedAtCapacity = true;
-      break;
-    }
-    TextureOp& op = currentEntry();
-    op = TextureOp{};
-    op.words[0] = code;
-    in.advance(nameLength);
-    readParameters(in, op, parameterCount(code));
-    ++s.entryCount;
-    ++result.operationsRead;
-    in.skipPastStatement();
-  }
+  walkOperations(
+      in,
+      [&](int code) {
+        // Past the slot's room the lines are only counted, so the user learns how
+        // many were left out.
+        if (result.stoppedAtCapacity || s.entryCount >= currentCapacity()) {
+          result.stoppedAtCapacity = true;
+          result.edge = s.edgeSize;
+          result.capacity = currentCapacity() - 1;
+          ++result.operationsLeftOut;
+          return;
+        }
+        TextureOp& op = currentEntry();
+        op = TextureOp{};
+        op.words[0] = code;
+        readParameters(in, op, parameterCount(code));
+        ++s.entryCount;
+        ++result.operationsRead;
+      },
+      [&] { result.unknownLines.push_back(in.lineNumber()); });
   return result;
+}
+
+std::string logFullText(int edge, int capacity, int leftOut) {
+  std::string text = "Лог текстуры заполнен: при размере " + std::to_string(edge) + " помещается " +
+                     os::operationsCount(capacity);
+  if (leftOut > 0) text += "; не загружено операций: " + std::to_string(leftOut);
+  return text;
+}
+
+std::string leftOutText(const LogReadResult& read) {
+  if (!read.stoppedAtCapacity) return "";
+  return logFullText(read.edge, read.capacity, read.operationsLeftOut);
 }
 
 os::TextProblem checkLog(std::string_view text) {
@@ -184,7 +240,18 @@ os::TextProblem checkLog(std::string_view text) {
   while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
   if (edgeSizeIndex(os::parseDecimal(text, p)) < 0)
     return os::problemAt(os::TextFault::outOfRange, sizeAt, "32, 64, 128, 256 или 512");
-  return {};
+  const std::size_t semicolon = text.find(';', sizeAt);
+  if (semicolon == std::string_view::npos) return {};
+  Scanner in(text);
+  in.moveTo(semicolon + 2);
+  os::TextProblem problem;
+  walkOperations(
+      in,
+      [&](int code) {
+        if (!problem) problem = checkParameters(text, in, parameterCount(code));
+      },
+      [] {});
+  return problem;
 }
 
 os::TextProblem checkLogText(std::string_view text) {

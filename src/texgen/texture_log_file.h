@@ -16,6 +16,8 @@ struct LogReadResult {
   int operationsRead = 0;
   std::vector<int> unknownLines;  // 1-based line numbers of unknown operation names
   bool stoppedAtCapacity = false;  // the slot's log or the layer block was full
+  int operationsLeftOut = 0;       // operation lines after that, not read
+  int edge = 0, capacity = 0;      // the edge size then, and the operations it holds
 };
 
 // The text of the current slot's log at the current edge size.
@@ -28,9 +30,16 @@ std::string writeLog(int slot, int edge, int entryCount);
 // Never reads outside `text`; stops when the log or the layer block is full.
 LogReadResult readLog(std::string_view text);
 
+// The notice for a log that did not fit: "Лог текстуры заполнен: при размере 64
+// помещается 254 операции; не загружено операций: 46" (without the count when
+// leftOut is 0). leftOutText is that notice for a read, "" when all of it fitted.
+std::string logFullText(int edge, int capacity, int leftOut);
+std::string leftOutText(const LogReadResult& read);
+
 // What a load refuses in a log text: no "texture generation log" first line, no
-// "tsize=", or a size that is not one of the five. Unknown operation lines and
-// parameters that are not numbers are read as always (skipped, read as 0).
+// "tsize=", a size that is not one of the five, or a parameter that is not a
+// whole number 0..255. Unknown operation lines are skipped as always, and
+// parameters a line leaves out read as 0.
 // checkLog looks at the log alone (as a pack holds it), checkLogText at a whole
 // ".vtx" file, which must also be plain text.
 os::TextProblem checkLog(std::string_view text);

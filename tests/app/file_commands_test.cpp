@@ -104,6 +104,15 @@ TEST_F(FileCommands, ErrorsAreOneLineAndWriteNothing) {
   EXPECT_FALSE(exists("o.vsl"));
   const std::string messages = err.str();
   EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 4) << messages;
+  EXPECT_NE(messages.find("выход должен быть файлом того же вида"), std::string::npos) << messages;
+
+  // A log longer than its size holds is read as far as it fits, and says so.
+  std::string overfull = "texture generation log\ntsize=512;\n";
+  for (int i = 0; i < 100; ++i) overfull += "Invert();\n";
+  err.str("");
+  EXPECT_EQ(runResaveCommand(file("long.vtx", overfull), path("o.vtx"), err), 0);
+  EXPECT_EQ(err.str(), "vandrel: предупреждение: " + path("long.vtx") +
+                           ": Лог текстуры заполнен: при размере 512 помещается 93 операции; не загружено операций: 7\n");
 }
 
 // A pack of 253 long logs is far larger than a megabyte, and every byte of it

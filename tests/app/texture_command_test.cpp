@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <utility>
 #include <string>
 
 namespace vandrel::app {
@@ -129,16 +131,27 @@ TEST_F(TextureCommand, LongLogsStopAtTheLimitWithAWarning) {
   std::string text = "texture generation log\ntsize=512;\n";
   for (int i = 0; i < 100; ++i) text += "Invert();\n";
   ASSERT_EQ(run(file("long.vtx", text), path("long.raw")), 0);
-  EXPECT_NE(err_.str().find("full"), std::string::npos);
+  EXPECT_EQ(err_.str(), "vandrel: предупреждение: " + path("long.vtx") +
+                            ": Лог текстуры заполнен: при размере 512 помещается 93 операции; не загружено операций: 7\n");
   // 93 inversions of black.
   EXPECT_EQ(slurp(path("long.raw")).substr(0, 3), "\xFF\xFF\xFF");
 
   text = "texture generation log\ntsize=256;\n";
   for (int i = 0; i < 100; ++i) text += "Invert();\n";
   ASSERT_EQ(run(file("long2.vtx", text), path("long2.raw"), 512), 0);
-  EXPECT_NE(err_.str().find("only the first 93"), std::string::npos) << err_.str();
+  EXPECT_NE(err_.str().find("при размере 512 помещается 93 операции; не загружено операций: 7\n"), std::string::npos)
+      << err_.str();
 }
 
+TEST_F(TextureCommand, RefusesParametersThatAreNotWholeNumbers0To255) {
+  EXPECT_EQ(run(file("p.vtx", "texture generation log\ntsize=32;\nPlasm(abc,0,255,0);\nend\n"), path("p.png")), 1);
+  EXPECT_EQ(err_.str(), "vandrel: " + path("p.vtx") + ": строка 3: ожидалось число: «Plasm(abc,0,255,0);»\n");
+  EXPECT_EQ(run(file("q.vtx", "texture generation log\ntsize=32;\nPlasm(99999,0,255,0);\nend\n"), path("p.png")), 1);
+  EXPECT_NE(err_.str().find("строка 3: значение вне допустимых пределов (0..255)"), std::string::npos) << err_.str();
+  EXPECT_FALSE(fs::exists(path("p.png")));
+}
+
+// The parser's own refusals are told in Russian too, with exit code 2; the help still works.
 TEST_F(TextureCommand, TheExecutableParsesItsArguments) {
   const std::string input = file("a.vtx", kLog);
   std::string command = std::string(VANDREL_BINARY) + " texture " + input + " --size=128 -o " +
@@ -151,9 +164,22 @@ TEST_F(TextureCommand, TheExecutableParsesItsArguments) {
     EXPECT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readPng(slurp(path("x.png"))).hasAlpha, alpha);
   }
-  command = std::string(VANDREL_BINARY) + " texture " + input + " 2>" + path("err.txt");
-  EXPECT_NE(std::system(command.c_str()), 0);
-  EXPECT_FALSE(slurp(path("err.txt")).empty());
+  const std::pair<const char*, const char*> refusals[] = {
+      {"", "не задан обязательный параметр --output"},
+      {" -o", "--output: не указано значение"},
+      {" -o x.png --size abc", "--size: «abc» не подходит, нужно число"},
+      {" -o x.png --bogus", "неизвестный параметр: --bogus"},
+      {" -o x.png extra", "лишний аргумент: extra"},
+      {" -o x.png --size 64 --size 128", "--size задан больше одного раза"},
+  };
+  for (const auto& [arguments, said] : refusals) {
+    command = std::string(VANDREL_BINARY) + " texture " + input + arguments + " 2>" + path("err.txt");
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2) << arguments;
+    EXPECT_EQ(slurp(path("err.txt")), std::string("vandrel: ") + said + "; справка: vandrel --help\n");
+  }
+  command = std::string(VANDREL_BINARY) + " texture --help >" + path("help.txt");
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_NE(slurp(path("help.txt")).find("--size"), std::string::npos);
 }
 
 TEST_F(TextureCommand, APacksSetHoldsEachSlotAsItsOwnLogGivesIt) {

@@ -12,6 +12,7 @@
 
 #include "dialog_fixture.h"
 #include "pack/document.h"
+#include "platform/os/status_line.h"
 #include "platform/ui/cursors.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/tool_windows.h"
@@ -93,7 +94,10 @@ TEST_F(RenderSettingsDialogTest, TrackbarsAndChooserStoreTheFogAndPureRedShowsRe
   EXPECT_EQ(swatchShows(), 0xFF0000u);
 }
 
-TEST_F(RenderSettingsDialogTest, CameraButtonsLoadTheEntryEvenAtTheEnds) {
+// Each step and take says in the status bar what it did to the view or the list.
+TEST_F(RenderSettingsDialogTest, CameraButtonsLoadTheEntryEvenAtTheEndsAndSaySo) {
+  std::vector<std::string> told;
+  os::statusLine = [&told](const std::string& text) { told.push_back(text); };
   r().currentCamera.eyeX = 5;
   click(D::kPreviousCamera);
   EXPECT_EQ(r().currentCamera.eyeX + r().currentCameraNumber, 0);
@@ -110,6 +114,13 @@ TEST_F(RenderSettingsDialogTest, CameraButtonsLoadTheEntryEvenAtTheEnds) {
   EXPECT_EQ(dialog->text(D::kCameraNumber), "2");
   click(D::kNextCamera);
   EXPECT_EQ(r().currentCamera.eyeX, 12.7);
+  os::statusLine = nullptr;
+  EXPECT_EQ(told, (std::vector<std::string>{"камера 0 загружена", "№: число от 0 до 254", "№: число от 0 до 254",
+                                            "№: число от 0 до 254", "вид сохранён в камеру 3", "камера 2 загружена",
+                                            "камера 3 загружена"}));
+  for (int id : {D::kPreviousCamera, D::kNextCamera, D::kTakeCamera, D::kFly})
+    EXPECT_FALSE(dialog->control(id)->toolTip().isEmpty()) << id;
+  EXPECT_NE(dialog->control(D::kTakeCamera)->toolTip().indexOf("Сначала выберите номер"), -1);
 
   typeCamera("254");
   r().cameraList[254].eyeY = 7;

@@ -228,6 +228,19 @@ TEST_F(TextureEditor, LoadsAndFullLogsSpeakOnce) {
   EXPECT_NE(prompts.asked[1].text.find("неизвестная команда в строке 3 и ещё в 1 строке"), std::string::npos)
       << prompts.asked[1].text;
 
+  // Longer than the slot holds: its first entries load, the status bar counts the rest.
+  prompts.asked.clear();
+  std::string told;
+  os::statusLine = [&told](const std::string& text) { told = text; };
+  std::string overfull = "texture generation log\ntsize=64;\n";
+  for (int i = 0; i < 300; ++i) overfull += "Invert();\n";
+  prompts.files = {file("long.vtx", overfull + "end\n")};
+  dialog->command(kLoadLog);
+  os::statusLine = nullptr;
+  EXPECT_EQ(textureStore.entryCount, 255);
+  EXPECT_EQ(told, "Лог текстуры заполнен: при размере 64 помещается 254 операции; не загружено операций: 46");
+  EXPECT_EQ(prompts.asked.size(), 1u);  // the file dialog alone
+
   prompts.asked.clear();
   click(kEraseAll);
   chooseSize(4);

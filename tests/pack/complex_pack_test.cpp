@@ -176,6 +176,7 @@ TEST_F(ComplexPack, ARefusedPackNamesItsFirstBadLineAndChangesNothing) {
       {damaged("camera_\n64,", "camera_\n0,"), "(от 1)"},
       {damaged("tsize=64;", "tsize=100;"), "(32, 64, 128, 256 или 512)"},
       {damaged("2,texture generation log", "2x,texture generation log"), "ожидалось число"},
+      {damaged("Noise(90);", "Noise(900);"), "(0..255): «Noise(900);»"},
   };
   materials::materialStore.currentMaterial = 5;
   const std::string before = writePack();

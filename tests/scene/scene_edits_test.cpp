@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "platform/os/status_line.h"
 #include "scene/catalogues.h"
+#include "scene/clone_slots.h"
 #include "scene/modifier_kinds.h"
 #include "scene_fixture.h"
 
@@ -249,6 +253,74 @@ TEST_F(SceneEdits, CloneCountsAndStepsStayInTheirRanges) {
     EXPECT_EQ(cloneRule(0, 3).cloneStep, -19999);
   }
   EXPECT_EQ(told, "");  // the clones editor shows its own edits
+}
+
+// A clone slot is written over at every draw: its edits are refused and told,
+// and nothing else is.
+TEST_F(SceneEdits, EditsOfAnObjectACloneRuleFillsAreRefusedAndTold) {
+  std::vector<std::string> status;
+  os::statusLine = [&status](const std::string& text) { status.push_back(text); };
+  fillObjects(6);
+  addModifier(0, kSource, 5);
+  addModifier(0, kSource, 6);
+  cloneRule(0, 0) = CloneRule{3, 2, 100};  // a line: objects 1 and 2 are copies of 0
+  cloneRule(0, 3) = CloneRule{6, 1, 0};    // a group: 4 keeps its record, takes 3's list (empty)
+  cloneRule(0, 4) = CloneRule{0, 1, 64};   // a circle: 5 gets 4's list and one turn entry
+
+  currentSceneRecord().currentObject = 2;
+  const SceneObject before = currentObjectRecord();
+  const int snapshots = undoCounter;
+  told.clear();
+  applyPosition(1, 2, 3);
+  applyGrid(5, 5);
+  applyRepeat(3, 3);
+  stepMaterial(1);
+  stepTexture(1);
+  cycleNormalMode();
+  setPrimitive(3);
+  setAlphaMode(1);
+  storeScaleTrackbars(kScaleAxisCommon, {1, 1});
+  EXPECT_EQ(std::memcmp(&currentObjectRecord(), &before, sizeof before), 0);
+  EXPECT_EQ(undoCounter, snapshots);
+  ASSERT_EQ(status.size(), 9u);
+  EXPECT_EQ(status.front(), "объект 2 заполняется клонами объекта 0");
+  EXPECT_NE(told.find("scenes"), std::string::npos);  // the dialogs show the record again
+  // Its modifiers are the leader's too.
+  sceneStore.currentModifier = 1;
+  modifierList(0, 2).count = 2;
+  applyStrength(50);
+  EXPECT_FALSE(insertModifier());
+  EXPECT_EQ(modifierList(0, 2).count, 2);
+  EXPECT_TRUE(objectFilledByClones());
+
+  // A group's copy keeps its record; its own list is left alone when the leader has none.
+  status.clear();
+  currentSceneRecord().currentObject = 4;
+  applyPosition(7, std::nullopt, std::nullopt);
+  EXPECT_EQ(currentObjectRecord().posX, 7);
+  EXPECT_TRUE(insertModifier());
+  EXPECT_FALSE(objectFilledByClones());
+  EXPECT_TRUE(status.empty());
+  // 4 now has a modifier, so its circle copy 5 has two written entries; a third is its own.
+  currentSceneRecord().currentObject = 5;
+  modifierList(0, 5).count = 3;
+  sceneStore.currentModifier = 1;
+  EXPECT_TRUE(modifierFilledByClones());
+  sceneStore.currentModifier = 2;
+  EXPECT_FALSE(modifierFilledByClones());
+  applyStrength(50);
+  EXPECT_EQ(modifierList(0, 5).modifiers[2].strength, 50);
+  EXPECT_EQ(status, (std::vector<std::string>{"объект 5 заполняется клонами объекта 4"}));
+  os::statusLine = nullptr;
+}
+
+// Copies stop before the modifier marker's slot, as the expansion makes them.
+TEST_F(SceneEdits, ARuleFillsNoSlotPastTheOneBeforeTheMarker) {
+  fillObjects(1);
+  cloneRule(0, 0).cloneCount = 254;
+  EXPECT_EQ(copiesOfRule(0, 0), kMarkerObject - 1);
+  EXPECT_EQ(cloneFillOf(0, kMarkerObject - 1).recordLeader, 0);
+  EXPECT_EQ(cloneFillOf(0, kMarkerObject).recordLeader, -1);
 }
 
 }  // namespace

@@ -222,6 +222,41 @@ TEST_F(LogFile, ReadingStopsWhenTheLogOrTheLayersAreFull) {
   resetTextureStore();
   result = read(logOf(512, 93));
   EXPECT_FALSE(result.stoppedAtCapacity);
+  EXPECT_EQ(leftOutText(result), "");
+
+  // The lines left out are counted, unknown ones and those after "end" not.
+  resetTextureStore();
+  std::string overfull = logOf(64, 300);
+  overfull.insert(overfull.size() - 4, "foo();\n");
+  result = read(overfull + "Invert();\n");
+  EXPECT_EQ(result.operationsRead, 254);
+  EXPECT_EQ(result.operationsLeftOut, 46);
+  EXPECT_EQ(leftOutText(result), "Лог текстуры заполнен: при размере 64 помещается 254 операции; "
+                                 "не загружено операций: 46");
+}
+
+TEST_F(LogFile, ChecksRefuseParametersThatAreNotWholeNumbers0To255) {
+  const std::string head = "texture generation log\ntsize=64;\nInvert();\n";
+  struct Case {
+    const char* line;
+    os::TextFault fault;
+  } cases[] = {
+      {"Plasm(abc,0,255,0);", os::TextFault::notNumber},  {"Plasm(1,2x,3,4);", os::TextFault::notNumber},
+      {"Plasm(1,,3,4);", os::TextFault::notNumber},       {"twirl(1,2,3,4, );", os::TextFault::notNumber},
+      {"Plasm(99999,0,255,0);", os::TextFault::outOfRange}, {"Plasm(1,2,3,256);", os::TextFault::outOfRange},
+      {"blur(-1);", os::TextFault::outOfRange},
+  };
+  for (const Case& c : cases) {
+    const std::string text = head + c.line + "\nend\n";
+    const os::TextProblem problem = checkLogText(text);
+    EXPECT_EQ(problem.fault, c.fault) << c.line;
+    EXPECT_EQ(os::lineNumberAt(text, problem.position), 4) << c.line;
+  }
+  // What the writer never writes yet users do: blanks, a sign, CR LF, lines that
+  // leave parameters out, unknown names and what follows "end".
+  for (const char* fine : {"Plasm( 255 , 0,+1,0 );", "Plasm(1,2);", "Plasm();", "Plasm;", "Plasm(1,2,3,4\r",
+                           "twirl(1,2,3,4,5,junk);", "Swirl(x);", "Invert(what);", "end\nPlasm(x);"})
+    EXPECT_FALSE(checkLogText(head + fine + "\nend\n")) << fine;
 }
 
 TEST_F(LogFile, SaveAndLoadThroughFiles) {

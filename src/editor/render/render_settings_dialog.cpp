@@ -11,11 +11,12 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <climits>
+#include <string>
 #include <tuple>
 #include <utility>
 
 #include "pack/document.h"
+#include "platform/os/status_line.h"
 #include "platform/os/text_numbers.h"
 #include "platform/ui/cursors.h"
 #include "platform/ui/prompts.h"
@@ -37,6 +38,7 @@ constexpr int kSwatchWidth = 30;
 constexpr int kSwatchHeight = 9;
 
 const char* const kTitle = "Установки рендерера";
+const char* const kCameraCaption = "№";
 const ui::FileFilter kSettingsFilter{"Vandrel render settings", "*.vrs"};
 constexpr int kRenderTargetSizes[] = {32, 64, 128, 256, 512};
 
@@ -122,7 +124,7 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   }
 
   r = row(group("Камера"));
-  r->addWidget(staticText("№"));
+  r->addWidget(staticText(kCameraCaption));
   QLineEdit* number = fixed(addEdit(kCameraNumber), 0, ui::kLineHeight, {"254"});
   r->addWidget(number);
   r->addWidget(smallButton(kPreviousCamera, "<"));
@@ -131,6 +133,14 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   r->addWidget(fixed(addButton(kTakeCamera, "взять"), 0, ui::kLineHeight));
   r->addWidget(fixed(addButton(kFly, "->"), ui::kSmallButton, ui::kLineHeight));
   connect(number, &QLineEdit::editingFinished, this, [this] { cameraNumberFinished(); });
+  // A step loads the entry over the view on the screen and "взять" overwrites the
+  // entry: the order of the two matters, and the buttons alone do not tell it.
+  for (auto [id, tip] : {std::pair{kPreviousCamera, "Предыдущая камера: её вид из списка заменяет текущий вид"},
+                         {kNextCamera, "Следующая камера: её вид из списка заменяет текущий вид"},
+                         {kTakeCamera, "Сохранить текущий вид в камеру с номером из поля №. Сначала выберите "
+                                       "номер, затем настройте вид: шаг «<» или «>» загружает камеру поверх вида"},
+                         {kFly, "Пролёт от камеры № к следующей; Esc завершает его сразу"}})
+    control(id)->setToolTip(QString::fromUtf8(tip));
 
   for (auto [text, id, minimum] : {std::tuple{"кач-во", kQuality, 0}, {"зум", kZoom, 1}}) {
     r = row(rows);
@@ -180,9 +190,15 @@ RenderSettingsDialog::~RenderSettingsDialog() {
 void RenderSettingsDialog::command(int id) {
   switch (id) {
     case kFogSwatch: chooseFogColour(); break;
-    case kPreviousCamera: previousCamera(); break;
-    case kNextCamera: nextCamera(); break;
-    case kTakeCamera: takeCamera(); break;
+    case kPreviousCamera:
+    case kNextCamera:
+      id == kNextCamera ? nextCamera() : previousCamera();
+      os::tellStatus("камера " + std::to_string(renderSettings.currentCameraNumber) + " загружена");
+      break;
+    case kTakeCamera:
+      takeCamera();
+      os::tellStatus("вид сохранён в камеру " + std::to_string(renderSettings.currentCameraNumber));
+      break;
     // Each frame of the fly is shown as it is drawn; at the last entry there is
     // nothing to fly to and nothing happens.
     case kFly: {
@@ -240,7 +256,9 @@ void RenderSettingsDialog::mouseMoved() {
 }
 
 void RenderSettingsDialog::cameraNumberFinished() {
-  typeCameraNumber(editNumber(kCameraNumber, INT_MIN, INT_MAX));
+  const std::optional<int> typed = editNumber(kCameraNumber, 0, kLastCamera);
+  typeCameraNumber(typed);  // a refused entry gives way to the stored number
+  if (!typed) os::tellStatus(std::string(kCameraCaption) + ": число от 0 до " + std::to_string(kLastCamera));
 }
 
 void RenderSettingsDialog::chooseFogColour() {

@@ -27,6 +27,7 @@
 #include "platform/os/files.h"
 #include "platform/os/image_output.h"
 #include "platform/os/plural.h"
+#include "platform/os/status_line.h"
 #include "platform/os/text_checks.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/prompts.h"
@@ -463,9 +464,9 @@ void TextureEditorDialog::loadLog() {
       skipped += " и ещё в " + os::counted(static_cast<int>(read.unknownLines.size()) - 1, "строке", "строках", "строках");
     skipped += "; такие строки пропущены";
   }
-  if (read.stoppedAtCapacity)
-    skipped += std::string(skipped.empty() ? "" : "\n") + fullLogText() + "; остальное пропущено";
   if (!skipped.empty()) tell("Файл «" + *path + "»: " + skipped);
+  // A log longer than the slot holds loads its first entries; the rest is told of.
+  if (read.stoppedAtCapacity) os::tellStatus(texgen::leftOutText(read));
 }
 
 void TextureEditorDialog::saveLog() {

@@ -69,11 +69,11 @@ bool writeImage(const std::string& path, const std::uint32_t* pixels, int width,
     std::memcpy(bytes.data(), pixels, bytes.size());
   } else if (endsWith(path, ".png")) {
     if (!encodePng(pixels, width, height, channels, &bytes)) {
-      if (error) *error = "'" + path + "': PNG encoding failed";
+      if (error) *error = "«" + path + "»: не удалось сжать изображение в PNG";
       return false;
     }
   } else {
-    if (error) *error = "'" + path + "': the output must end in .png or .raw";
+    if (error) *error = "«" + path + "»: выход должен оканчиваться на .png или .raw";
     return false;
   }
   return os::writeFile(path, bytes, error);
