@@ -25,6 +25,7 @@
 #include "editor/texedit/texture_editor_dialog.h"
 #include "platform/ui/commands.h"
 #include "platform/ui/tool_windows.h"
+#include "platform/ui/user_actions.h"
 #include "render/frame.h"
 
 namespace {
@@ -41,19 +42,9 @@ DialogType& dialog(ui::WindowId window) {
   return *d;
 }
 
-// What the user does with a control, through the same calls the widgets make.
-void choose(ui::Dialog& d, int list, int item) {
-  d.setSelection(list, item);
-  d.listChanged(list);
-}
-void slide(ui::Dialog& d, int trackbar, int position) {
-  d.setTrackbarPos(trackbar, position);
-  d.trackbarMoved(trackbar);
-}
-void type(ui::Dialog& d, int edit, const char* text, int apply) {
-  d.setText(edit, text);
-  d.command(apply);
-}
+using ui::choose;
+using ui::slide;
+using ui::type;
 
 // The steps of "Getting started" in README.md, with the values it gives; keep
 // the two in step.

@@ -375,11 +375,11 @@ void selectObject(int object) {
 }
 
 void setMaterialNumber(int material) {
-  if (material >= 0 && material <= kLastStepped) currentObjectRecord().material = static_cast<std::uint8_t>(material);
+  if (material >= 0 && material <= kLastStepped && !recordRefused()) currentObjectRecord().material = static_cast<std::uint8_t>(material);
 }
 
 void setTextureNumber(int texture) {
-  if (texture >= 0 && texture <= kLastStepped) currentObjectRecord().texture = static_cast<std::uint8_t>(texture);
+  if (texture >= 0 && texture <= kLastStepped && !recordRefused()) currentObjectRecord().texture = static_cast<std::uint8_t>(texture);
 }
 
 void setCloneCount(int object, int count) {

@@ -276,13 +276,15 @@ TEST_F(SceneEdits, EditsOfAnObjectACloneRuleFillsAreRefusedAndTold) {
   applyRepeat(3, 3);
   stepMaterial(1);
   stepTexture(1);
+  setMaterialNumber(7);
+  setTextureNumber(7);
   cycleNormalMode();
   setPrimitive(3);
   setAlphaMode(1);
   storeScaleTrackbars(kScaleAxisCommon, {1, 1});
   EXPECT_EQ(std::memcmp(&currentObjectRecord(), &before, sizeof before), 0);
   EXPECT_EQ(undoCounter, snapshots);
-  ASSERT_EQ(status.size(), 9u);
+  ASSERT_EQ(status.size(), 11u);
   EXPECT_EQ(status.front(), "объект 2 заполняется клонами объекта 0");
   EXPECT_NE(told.find("scenes"), std::string::npos);  // the dialogs show the record again
   // Its modifiers are the leader's too.

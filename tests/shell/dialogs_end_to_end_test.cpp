@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/ui/user_actions.h"
 #include "materials/materials.h"
 #include "editor/materials/materials_dialog.h"
 #include "render/frame.h"
@@ -25,19 +26,9 @@ DialogType& dialog(ui::WindowId window) {
   return *d;
 }
 
-// As the user does it: a list choice, a trackbar moved, a number typed and applied.
-void choose(ui::Dialog& d, int list, int item) {
-  d.setSelection(list, item);
-  d.listChanged(list);
-}
-void slide(ui::Dialog& d, int trackbar, int position) {
-  d.setTrackbarPos(trackbar, position);
-  d.trackbarMoved(trackbar);
-}
-void type(ui::Dialog& d, int edit, const char* text, int apply) {
-  d.setText(edit, text);
-  d.command(apply);
-}
+using ui::choose;
+using ui::slide;
+using ui::type;
 
 TEST_F(EditorTest, ASceneBuiltWithTheDialogsDrawsTheSameAfterSaving) {
   ASSERT_TRUE(start());

@@ -155,7 +155,7 @@ RenderSettingsDialog::RenderSettingsDialog(QWidget* parent) : Dialog(parent) {
   r = row(rows);
   r->addWidget(share(addButton(kLoad, "Загрузить")), 1);
   r->addWidget(share(addButton(kSave, "Сохранить")), 1);
-  r->addWidget(smallButton(kFold, "/"));
+  r->addWidget(foldButton(kFold));
 
   // The quality and the size are not part of the refresh: they start from the data.
   setTrackbarPos(kQuality, renderSettings.quality);
