@@ -369,7 +369,7 @@ TEST_F(EditorTest, WithoutADisplayTheEditorSaysSoAndFails) {
   const int status = std::system(command.c_str());
   EXPECT_NE(status, 0);
   const std::string said = slurp(path("err.txt"));
-  EXPECT_NE(said.find("display"), std::string::npos);
+  EXPECT_NE(said.find("нет дисплея"), std::string::npos);
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
 }
 

@@ -324,8 +324,8 @@ void stopEditor() {
 int runEditor(int argc, char** argv, const EditorOptions& options) {
   if (!displayAvailable()) {
     std::fprintf(stderr,
-                 "vandrel: no display to open the editor on (DISPLAY is not set); the headless "
-                 "commands texture, mesh, render, info and resave work without one\n");
+                 "vandrel: нет дисплея, на котором открыть редактор (DISPLAY не задан); команды "
+                 "texture, mesh, render, export, info и resave работают без него\n");
     return 1;
   }
   EditorApplication application(argc, argv);
