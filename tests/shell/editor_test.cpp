@@ -396,9 +396,10 @@ TEST_F(EditorTest, TheArrangementStaysInsideTheFrame) {
       for (qsizetype i = stack.indexOf(static_cast<QMdiSubWindow*>(t->window)) + 1; strip && i < stack.size(); ++i)
         EXPECT_FALSE(stack[i]->isVisible() && stack[i]->geometry().intersects(g))
             << when << ": " << name << " under " << stack[i]->windowTitle().toStdString();
-      for (int other : slots)
-        if (sideBySide && other != slot)
-          EXPECT_FALSE(ui::toolWindowInSlot(other)->window->geometry().intersects(g)) << when << ": " << name;
+      for (int other : slots) {
+        if (!sideBySide || other == slot) continue;
+        EXPECT_FALSE(ui::toolWindowInSlot(other)->window->geometry().intersects(g)) << when << ": " << name;
+      }
     }
   };
   check("start", false);

@@ -255,8 +255,10 @@ TEST_F(ExportCommands, CancelledTextureSetsScenesAndPackLoadsChangeNothing) {
   ASSERT_EQ(after.size(), shown.size());
   // Entry 0 is what each frame draws into; the slots' images must be as they were.
   for (std::size_t k = 1; k < shown.size(); ++k) EXPECT_TRUE(after[k] == shown[k]) << k;
-  for (int k = 0; k < render::kTextureTableSize; ++k)
-    if (k != 3) EXPECT_EQ(render::deviceSetup.textures[k].get(), textures[k]) << "texture " << k;
+  for (int k = 0; k < render::kTextureTableSize; ++k) {
+    if (k == 3) continue;
+    EXPECT_EQ(render::deviceSetup.textures[k].get(), textures[k]) << "texture " << k;
+  }
   EXPECT_EQ(scene::undoCounter, undo);
   EXPECT_TRUE(workUnsaved());
   EXPECT_FALSE(editor.frame->quitRequested());

@@ -110,8 +110,10 @@ TEST_F(ToolWindows, UnfoldedWindowsStandSideBySide) {
   const QList<QWidget*> all{scenes, modifiers, preview};
   for (QWidget* w : all) {
     EXPECT_TRUE(area.rect().contains(w->geometry())) << w->geometry().x() << "," << w->geometry().y();
-    for (QWidget* other : all)
-      if (other != w) EXPECT_FALSE(w->geometry().intersects(other->geometry()));
+    for (QWidget* other : all) {
+      if (other == w) continue;
+      EXPECT_FALSE(w->geometry().intersects(other->geometry()));
+    }
   }
   EXPECT_EQ(scenes->size(), QSize(300, 500));
 

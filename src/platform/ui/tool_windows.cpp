@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <vector>
 
 namespace vandrel::ui {
@@ -36,12 +37,20 @@ bool foldedNow(const ToolWindow& w) { return w.foldable && !w.foldFlag && !shell
 
 bool shareWidth(const QRect& a, const QRect& b) { return a.left() <= b.right() && b.left() <= a.right(); }
 
+// Folding moves a window out of the way of the dialog it unfolds and back to
+// where the user or a layout put it (home) when that dialog folds again; placed
+// is where folding left it, to tell a move by the user since.
+struct Displacement {
+  QPoint home, placed;
+};
+std::map<const QWidget*, Displacement> displaced;
+
 void moveAside(ToolWindow& w, int y) {
   if (y == w.window->y()) return;
-  w.home = w.window->pos();
-  w.displaced = true;
+  Displacement& d = displaced[w.window];
+  d.home = w.window->pos();
   w.window->move(w.window->x(), y);
-  w.placed = w.window->pos();
+  d.placed = w.window->pos();
 }
 
 // The open dialog and the strips in its column, top to bottom: the strips it
@@ -178,6 +187,7 @@ void registerToolWindow(const ToolWindow& window) {
 
 void resetToolWindows() {
   windows.clear();
+  displaced.clear();
   shellFlags = ShellFlags{};
 }
 
@@ -237,9 +247,10 @@ void foldHelper() {
 
 void returnHome() {
   for (ToolWindow& w : windows) {
-    if (!w.displaced || !w.window) continue;
-    w.displaced = false;
-    if (w.window->pos() == w.placed) w.window->move(w.home);
+    const auto it = displaced.find(w.window);
+    if (it == displaced.end() || !w.window) continue;
+    if (w.window->pos() == it->second.placed) w.window->move(it->second.home);
+    displaced.erase(it);
   }
 }
 

@@ -65,11 +65,6 @@ struct ToolWindow {
   int layoutSlot = -1;        // -1: not part of a layout
   bool foldable = false;
   bool foldFlag = false;      // set: never folded
-  // Folding moves a window out of the way of the dialog it unfolds and back to
-  // where the user or a layout put it (home) when that dialog folds again;
-  // placed is where folding left it, to tell a move by the user since.
-  bool displaced = false;
-  QPoint home, placed;
 };
 
 // Registers a window; one per focus code or layout slot. The frame window is
